@@ -1,0 +1,23 @@
+// What one completed block reports.
+#pragma once
+
+constexpr int kPrintedLabelChars = 12;
+
+struct BlockResult {
+    double counter = 0.0;                  // blocks completed before this one
+    char label[kPrintedLabelChars + 1] = {};  // file 1's time label, cut to 12 characters
+    int columns = 0;                       // values of the block's last file 2 row
+    long long rows = 0;                    // row pairs compared
+    long long cells = 0;                   // columns x rows
+    // Block sums and running totals, each divided by this block's cells.
+    double blockRelativeMean = 0.0;
+    double totalRelativeMean = 0.0;
+    double blockAbsoluteMean = 0.0;
+    double totalAbsoluteMean = 0.0;
+};
+
+// Receives each completed block, in block order.
+struct ResultSink {
+    void (*receive)(void* context, const BlockResult& result) = nullptr;
+    void* context = nullptr;
+};
