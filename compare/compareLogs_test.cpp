@@ -1,1 +1,131 @@
+#include "compare/compareLogs.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/TestLog.h"
+
+namespace {
+
+void collect(void* results, const BlockResult& result) {
+    static_cast<std::vector<BlockResult>*>(results)->push_back(result);
+}
+
+struct Comparison {
+    ComparisonEnd end;
+    std::vector<BlockResult> results;
+};
+
+// Compares two logs as the driver does after its start-up checks.
+Comparison compare(const std::string& original, const std::string& quantized) {
+    TestLog log1(original, "s.log");
+    TestLog log2(quantized, "q.log");
+    for (GridLogReader* reader : {&*log1, &*log2}) {
+        readStartLine(*reader);
+        reader->hasTimeLines = true;
+        takeTimeLabel(*reader);
+    }
+    Comparison run;
+    run.end = compareLogs(*log1, *log2, ResultSink{collect, &run.results});
+    return run;
+}
+
+std::string block(const std::string& label, const std::string& rows, const std::string& terminator = "\n") {
+    return "time line a b c " + label + "\nh\nh\n" + rows + terminator;
+}
+
+TEST(CompareLogs, MeansOfOneRow) {
+    Comparison run = compare(block("0.0", "1 1 2\n"), block("0.0", "1 2 2\n"));
+    EXPECT_EQ(run.end, ComparisonEnd::logEnded);
+    ASSERT_EQ(run.results.size(), 1u);
+    const BlockResult& r = run.results[0];
+    EXPECT_EQ(r.counter, 0.0);
+    EXPECT_STREQ(r.label, "0.0");
+    EXPECT_EQ(r.columns, 2);
+    EXPECT_EQ(r.rows, 1);
+    EXPECT_EQ(r.cells, 2);
+    EXPECT_EQ(r.blockRelativeMean, 0.25);
+    EXPECT_EQ(r.totalRelativeMean, 0.25);
+    EXPECT_EQ(r.blockAbsoluteMean, 0.5);
+    EXPECT_EQ(r.totalAbsoluteMean, 0.5);
+}
+
+TEST(CompareLogs, TotalsRunOnAndAreDividedByOneBlocksCells) {
+    std::string rows1 = "1 1 1 1 1\n2 1 1 1 1\n3 1 1 1 1\n";
+    std::string rows2 = "1 1.5 1.5 1.5 1.5\n2 1.5 1.5 1.5 1.5\n3 1.5 1.5 1.5 1.5\n";
+    Comparison run = compare(block("1", rows1) + block("2", rows1, "+-----+\n"), block("1", rows2) + block("2", rows2));
+    ASSERT_EQ(run.results.size(), 2u);
+    EXPECT_EQ(run.results[1].counter, 1.0);
+    EXPECT_EQ(run.results[1].cells, 12);
+    EXPECT_EQ(run.results[1].blockAbsoluteMean, 0.5);
+    EXPECT_EQ(run.results[1].totalAbsoluteMean, 1.0);
+}
+
+TEST(CompareLogs, SkipsBlocksWithoutAPartnerOnEitherSide) {
+    std::string row = "1 1\n";
+    Comparison run = compare(block("2", row) + block("4", row) + block("7", row),
+                      block("1", row) + block("2", row) + block("5", row) + block("7", row));
+    ASSERT_EQ(run.results.size(), 2u);
+    EXPECT_STREQ(run.results[0].label, "2");
+    EXPECT_EQ(run.results[0].counter, 0.0);
+    EXPECT_STREQ(run.results[1].label, "7");
+    EXPECT_EQ(run.results[1].counter, 1.0);
+}
+
+TEST(CompareLogs, OnlyTheFirstTwelveLabelCharactersAreReported) {
+    Comparison run = compare(block("0123456789ABCDEF", "1 1\n"), block("0123456789ABCDEF", "1 1\n"));
+    ASSERT_EQ(run.results.size(), 1u);
+    EXPECT_STREQ(run.results[0].label, "0123456789AB");
+}
+
+TEST(CompareLogs, ZeroQuantizedValuesGiveInfinityOrNan) {
+    Comparison run = compare(block("t", "1 1 0\n"), block("t", "1 0 0\n"));
+    ASSERT_EQ(run.results.size(), 1u);
+    EXPECT_TRUE(std::isnan(run.results[0].blockRelativeMean));
+    EXPECT_EQ(run.results[0].blockAbsoluteMean, 0.5);
+
+    run = compare(block("t", "1 1 1\n"), block("t", "1 0 1\n"));
+    EXPECT_TRUE(std::isinf(run.results[0].blockRelativeMean));
+}
+
+TEST(CompareLogs, ALastRowWithoutNewlineCompletesItsBlock) {
+    Comparison run = compare(block("t", "1 1\n2 3", ""), block("t", "1 1\n2 3\n"));
+    ASSERT_EQ(run.results.size(), 1u);
+    EXPECT_EQ(run.results[0].rows, 2);
+}
+
+TEST(CompareLogs, SurplusOriginalValuesAndQuantizedRowsAreIgnored) {
+    Comparison run = compare(block("t", "1 1 1 9\n") + block("u", "1 2\n"), block("t", "1 1 1\n2 7 7\n") + block("u", "1 2\n"));
+    ASSERT_EQ(run.results.size(), 2u);
+    EXPECT_EQ(run.results[0].columns, 2);
+    EXPECT_EQ(run.results[0].rows, 1);
+    EXPECT_EQ(run.results[0].blockAbsoluteMean, 0.0);
+}
+
+TEST(CompareLogs, StopsOnBlocksOfDifferentShapes) {
+    Comparison narrower = compare(block("t", "1 1\n"), block("t", "1 1 2\n"));
+    EXPECT_EQ(narrower.end, ComparisonEnd::blockShapesDiffer);
+    EXPECT_TRUE(narrower.results.empty());
+
+    Comparison shorter = compare(block("t", "1 1\n2 2\n"), block("t", "1 1\n"));
+    EXPECT_EQ(shorter.end, ComparisonEnd::blockShapesDiffer);
+}
+
+TEST(CompareLogs, AnEmptyRowIsARowOfNoValues) {
+    Comparison run = compare(block("t", "\n", ""), block("t", "\n", ""));
+    ASSERT_EQ(run.results.size(), 1u);
+    EXPECT_EQ(run.results[0].cells, 0);
+    EXPECT_TRUE(std::isnan(run.results[0].blockAbsoluteMean));
+}
+
+TEST(CompareLogs, StopsAtAFaultInEitherLog) {
+    std::string wide = "r";
+    for (int i = 0; i < 401; ++i) wide += " 1";
+    Comparison run = compare(block("t", "1 1\n" + wide + "\n"), block("t", "1 1\n1 1\n"));
+    EXPECT_EQ(run.end, ComparisonEnd::readerFault);
+}
+
+}  // namespace

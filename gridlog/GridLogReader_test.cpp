@@ -1,1 +1,213 @@
+#include "gridlog/GridLogReader.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/TestLog.h"
+
+namespace {
+
+TEST(ReadLine, SplitsAtNewlineOnlyAndKeepsCarriageReturnsAndTabs) {
+    TestLog log("a b\r\n\nc\td\n");
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "a b\r");
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "");
+    EXPECT_FALSE(atEnd(*log));
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "c\td");
+    EXPECT_FALSE(atEnd(*log));  // the newline after the last line does not end the log yet
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "");
+    EXPECT_TRUE(atEnd(*log));
+    EXPECT_EQ(log->lineNumber, 3);
+}
+
+TEST(ReadLine, DeliversALastLineWithoutNewlineThenEnds) {
+    TestLog log("first\nlast");
+    readLine(*log);
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "last");
+    EXPECT_FALSE(atEnd(*log));
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "");
+    EXPECT_TRUE(atEnd(*log));
+    readLine(*log);
+    EXPECT_TRUE(atEnd(*log));
+}
+
+TEST(ReadLine, TextEndsAtTheFirstNulByte) {
+    TestLog log(std::string("ab\0 ine\nnext\n", 13));
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "ab");
+    readLine(*log);
+    EXPECT_EQ(lineOf(*log), "next");
+}
+
+TEST(ReadLine, AcceptsLinesOf9999CharactersAndFaultsFrom10000) {
+    std::string longest(9999, 'x');
+    TestLog log("a\n" + longest + "\n" + longest + "y\n");
+    readLine(*log);
+    readLine(*log);
+    EXPECT_EQ(log->lineLength, 9999u);
+    EXPECT_EQ(log->fault, LogFault::none);
+    readLine(*log);
+    EXPECT_EQ(log->fault, LogFault::lineTooLong);
+    EXPECT_EQ(log->faultLine, 3);
+    EXPECT_EQ(lineOf(*log), "");
+}
+
+TEST(ReadLine, FaultsOnATooLongLastLineWithoutNewline) {
+    TestLog log(std::string(10000, 'x'));
+    readLine(*log);
+    EXPECT_EQ(log->fault, LogFault::lineTooLong);
+    EXPECT_EQ(log->faultLine, 1);
+}
+
+TEST(ReadLine, CrossesReadChunksWithoutLosingBytes) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += std::to_string(i) + "\n";
+    TestLog log(text);
+    for (int i = 0; i < 100000; ++i) {
+        readLine(*log);
+        ASSERT_EQ(lineOf(*log), std::to_string(i));
+    }
+    readLine(*log);
+    EXPECT_TRUE(atEnd(*log));
+}
+
+TEST(OpenLog, AnUnreadableFileGivesEmptyLinesAndNeverEnds) {
+    for (const char* path : {"/nonexistent/gridcmp.log", "/tmp"}) {
+        auto reader = std::make_unique<GridLogReader>();
+        openLog(*reader, path);
+        readStartLine(*reader);
+        EXPECT_TRUE(reader->failed) << path;
+        EXPECT_EQ(reader->lineLength, 0u);
+        EXPECT_FALSE(atEnd(*reader));
+        EXPECT_EQ(reader->fault, LogFault::none);
+        if (reader->stream) std::fclose(reader->stream);
+    }
+}
+
+TEST(ReadStartLine, RetriesOnceAfterAnEmptyOrSingleBlankLine) {
+    TestLog empty("\nine 1 2 3 4 5\n");
+    readStartLine(*empty);
+    EXPECT_EQ(lineOf(*empty), "ine 1 2 3 4 5");
+
+    TestLog blank(" \nine\n");
+    readStartLine(*blank);
+    EXPECT_EQ(lineOf(*blank), "ine");
+
+    TestLog twoBlanks("  \nine\n");
+    readStartLine(*twoBlanks);
+    EXPECT_EQ(lineOf(*twoBlanks), "  ");
+
+    TestLog twoEmpty("\n\nine\n");
+    readStartLine(*twoEmpty);
+    EXPECT_EQ(lineOf(*twoEmpty), "");
+    EXPECT_FALSE(isStartTimeLine(*twoEmpty));
+
+    TestLog onlyBlank(" \n");
+    readStartLine(*onlyBlank);
+    EXPECT_TRUE(atEnd(*onlyBlank));
+}
+
+TEST(IsStartTimeLine, AcceptsDashesOrIne) {
+    TestLog log("+---+\ntimeline\nTIME\n");
+    readLine(*log);
+    EXPECT_TRUE(isStartTimeLine(*log));
+    readLine(*log);
+    EXPECT_TRUE(isStartTimeLine(*log));
+    readLine(*log);
+    EXPECT_FALSE(isStartTimeLine(*log));
+}
+
+TEST(TakeTimeLabel, TakesTheSixthTokenWholeAndStandsOnTheFirstRow) {
+    TestLog log("  a  b c d e f g\nh1\nh2\n1 0.5\n");
+    readLine(*log);
+    takeTimeLabel(*log);
+    EXPECT_STREQ(log->timeLabel, "f");
+    EXPECT_EQ(lineOf(*log), "1 0.5");
+
+    std::string label(40, 'L');
+    TestLog longLabel("a b c d e " + label + "\n");
+    readLine(*longLabel);
+    takeTimeLabel(*longLabel);
+    EXPECT_EQ(std::string(longLabel->timeLabel), label);
+}
+
+TEST(TakeTimeLabel, FaultsOnFewerThanSixTokens) {
+    TestLog log("x\nine a b c d\nh\nh\n");
+    readLine(*log);
+    readLine(*log);
+    takeTimeLabel(*log);
+    EXPECT_EQ(log->fault, LogFault::timeLineWithoutLabel);
+    EXPECT_EQ(log->faultLine, 2);
+}
+
+TEST(AdvanceToNextBlock, FindsTheNextIneLineAndKeepsTheLabelAtTheEnd) {
+    TestLog log("ine a b c d T1\nh\nh\n1 2\n\nskipped\nline a b c d T2\nh\nh\n1 3\n\n");
+    readLine(*log);
+    takeTimeLabel(*log);
+    advanceToNextBlock(*log);
+    EXPECT_STREQ(log->timeLabel, "T2");
+    EXPECT_EQ(lineOf(*log), "1 3");
+    advanceToNextBlock(*log);
+    EXPECT_TRUE(atEnd(*log));
+    EXPECT_STREQ(log->timeLabel, "T2");
+}
+
+TEST(ParseRow, DropsTheRowLabelAndReadsEachBlankSeparatedToken) {
+    TestLog log("  4   1.5  2    abc\n4 1.5\t2.5 3\n4\n\n");
+    log->hasTimeLines = true;
+    RowValues row;
+    readLine(*log);
+    parseRow(*log, row);
+    ASSERT_EQ(row.count, 3);
+    EXPECT_EQ(row.values[0], 1.5);
+    EXPECT_EQ(row.values[1], 2.0);
+    EXPECT_EQ(row.values[2], 0.0);
+    EXPECT_EQ(lineOf(*log), "  4   1.5  2    abc");  // left as it was
+
+    readLine(*log);
+    parseRow(*log, row);
+    ASSERT_EQ(row.count, 2);
+    EXPECT_EQ(row.values[0], 1.5);
+    EXPECT_EQ(row.values[1], 3.0);
+
+    readLine(*log);
+    parseRow(*log, row);
+    EXPECT_EQ(row.count, 0);
+    readLine(*log);
+    parseRow(*log, row);
+    EXPECT_EQ(row.count, 0);
+}
+
+TEST(ParseRow, TakesFourHundredValuesAndFaultsOnMore) {
+    std::string row400 = "r";
+    for (int i = 0; i < 400; ++i) row400 += " " + std::to_string(i);
+    TestLog log(row400 + "\n" + row400 + " 400\n");
+    log->hasTimeLines = true;
+    RowValues row;
+    readLine(*log);
+    parseRow(*log, row);
+    EXPECT_EQ(row.count, 400);
+    EXPECT_EQ(row.values[399], 399.0);
+    EXPECT_EQ(log->fault, LogFault::none);
+    readLine(*log);
+    parseRow(*log, row);
+    EXPECT_EQ(log->fault, LogFault::rowTooWide);
+    EXPECT_EQ(log->faultLine, 2);
+}
+
+TEST(IsBlockTerminator, BlankLinesAndDashesEndABlock) {
+    TestLog log("\n   \n+-----+\n1 ---5\n \r\n1 -5\n");
+    for (bool expected : {true, true, true, true, false, false}) {
+        readLine(*log);
+        EXPECT_EQ(isBlockTerminator(*log), expected) << lineOf(*log);
+    }
+}
+
+}  // namespace

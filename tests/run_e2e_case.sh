@@ -8,11 +8,13 @@
 #   expected.out     the exact standard output
 #   expected.status  the exact exit status
 #   make_inputs.sh   optional: writes inputs too large or odd to keep in git
+#                    (GRIDCMP_SOURCE_DIR names the source tree)
 #   any input files the args name
 # The run happens in a scratch copy of the folder, so names echo as written.
 set -u
 bin=$1
 case_dir=$2
+export GRIDCMP_SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$case_dir/." "$work/"
