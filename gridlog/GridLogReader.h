@@ -22,6 +22,7 @@
 #include <cstdio>
 
 #include "gridlog/RowValues.h"
+#include "gridlog/cellValue.h"
 
 // Longest line the program accepts is kLineCapacity - 1 characters.
 constexpr int kLineCapacity = 10000;
@@ -58,7 +59,8 @@ struct GridLogReader {
     std::size_t bufferEnd = 0;
     bool streamDrained = false;  // the stream has nothing more to give
     bool anythingRead = false;
-    char buffer[kReadChunkBytes + 1];  // +1: room for the NUL after a last line
+    // +1: room for the NUL after a last line; then what the number scan reads ahead.
+    char buffer[kReadChunkBytes + 1 + kCellValueReadAhead] = {};
 };
 
 // Opens `path` for reading. A file that cannot be opened leaves the reader
