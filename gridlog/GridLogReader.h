@@ -22,12 +22,13 @@
 #include <cstdio>
 
 #include "gridlog/RowValues.h"
-#include "gridlog/cellValue.h"
 
 // Longest line the program accepts is kLineCapacity - 1 characters.
 constexpr int kLineCapacity = 10000;
 // Bytes fetched from the file per read; lines are delivered from this buffer.
 constexpr int kReadChunkBytes = 1 << 18;
+// Rows are split 64 bytes at a time: a line is followed by this many readable bytes.
+constexpr int kLineReadAhead = 64;
 
 enum class LogFault {
     none,
@@ -59,8 +60,8 @@ struct GridLogReader {
     std::size_t bufferEnd = 0;
     bool streamDrained = false;  // the stream has nothing more to give
     bool anythingRead = false;
-    // +1: room for the NUL after a last line; then what the number scan reads ahead.
-    char buffer[kReadChunkBytes + 1 + kCellValueReadAhead] = {};
+    // +1: room for the NUL after a last line; then what the row split reads ahead.
+    char buffer[kReadChunkBytes + 1 + kLineReadAhead] = {};
 };
 
 // Opens `path` for reading. A file that cannot be opened leaves the reader

@@ -6,16 +6,15 @@
 namespace {
 
 bool isPlainDecimalCharacter(char c) {
-    return cellvalue_detail::isDigit(c) || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
+    return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
 }
 
 }  // namespace
 
-double scanOtherCellValue(char* token, char** tokenEnd) {
+double otherCellValue(char* token) {
     char* end = token;
     bool plainCharacters = true;
-    while (!cellvalue_detail::endsToken(*end)) plainCharacters &= isPlainDecimalCharacter(*end++);
-    *tokenEnd = end;
+    while (*end != ' ' && *end != '\0') plainCharacters &= isPlainDecimalCharacter(*end++);
 
     // from_chars rounds decimals correctly, as strtod does, and is faster on long
     // ones; it takes no "+", hex, inf or nan, and declines values out of range.
