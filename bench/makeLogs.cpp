@@ -1,0 +1,79 @@
+// Writes a reproducible pair of grid logs for benchmarks: an original run and
+// its quantized run, 400 columns, a few hundred rows per block, values rendered
+// in mixed fixed and exponent notation; the quantized log holds each value
+// rounded to three significant digits (never to zero where the original is not
+// zero), rendered the same way.
+//
+//     makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED]
+//
+// Writes blocks until the original log reaches MEGABYTES * 10^6 bytes.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+constexpr int kColumns = 400;
+constexpr int kRowsPerBlock = 250;
+
+void renderOriginal(char* out, int size, double v) {
+    double magnitude = std::fabs(v);
+    if (magnitude < 1e-2 || magnitude >= 1e4) {
+        std::snprintf(out, size, "%.6e", v);
+    } else {
+        std::snprintf(out, size, "%.6f", v);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED]\n");
+        return 2;
+    }
+    std::FILE* original = std::fopen(argv[1], "w");
+    std::FILE* quantized = std::fopen(argv[2], "w");
+    if (!original || !quantized) {
+        std::perror("makeLogs");
+        return 2;
+    }
+    long long target = static_cast<long long>(std::atof(argv[3]) * 1e6);
+    std::mt19937_64 random(argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 1);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> scale(-5, 5);
+
+    char text[64];
+    char rounded[64];
+    long long written = 0;
+    for (int block = 0; written < target; ++block) {
+        for (std::FILE* log : {original, quantized}) {
+            std::fprintf(log, "VistaGrid timeline paso %d t= %09.4f\n", block + 1, block * 0.25);
+            std::fprintf(log, "fila");
+            for (int c = 0; c < kColumns; ++c) std::fprintf(log, " c%d", c + 1);
+            std::fprintf(log, "\n====\n");
+        }
+        for (int row = 0; row < kRowsPerBlock; ++row) {
+            std::fprintf(original, "%d", row + 1);
+            std::fprintf(quantized, "%d", row + 1);
+            for (int c = 0; c < kColumns; ++c) {
+                double v = unit(random) * std::pow(10.0, scale(random));
+                renderOriginal(text, sizeof text, v);
+                std::fprintf(original, "  %s", text);
+                // The quantized run is rendered the same way, from its rounded value.
+                std::snprintf(rounded, sizeof rounded, "%.3g", std::atof(text));
+                renderOriginal(text, sizeof text, std::atof(rounded));
+                std::fprintf(quantized, "  %s", text);
+            }
+            std::fputc('\n', original);
+            std::fputc('\n', quantized);
+        }
+        std::fputs("\n", original);
+        std::fputs("\n", quantized);
+        written = std::ftell(original);
+    }
+    std::fclose(original);
+    std::fclose(quantized);
+    return 0;
+}

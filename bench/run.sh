@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Benchmarks gridcmp on a generated pair of grid logs and prints figures:
+# median wall time over several runs, input MB/s (both files counted) and peak
+# resident memory, beside `cat` of both files (the reading floor), the
+# straightforward getline + strtok + atof reader, and an awk script computing
+# the same means; then the micro-benchmarks of the row parser and
+# formatDecimal10.
+#
+#   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
+#   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
+#
+# Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED.
+# Needs cmake, a C++17 compiler and python3; Google Benchmark (libbenchmark-dev)
+# for the micro-benchmarks.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${RUNS:-5}
+dir=${BENCH_DIR:-/tmp/gridcmp-bench}
+seed=${SEED:-1}
+mkdir -p "$dir"
+
+cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DGRIDCMP_BENCH=ON -DGRIDCMP_TESTS=OFF >/dev/null
+cmake --build "$root/build-bench" -j2 >/dev/null
+bin=$root/build-bench
+
+# Writes the pair for a size once; later runs reuse it.
+make_pair() {
+  local mb=$1
+  original=$dir/original-${mb}MB-seed$seed.log
+  quantized=$dir/quantized-${mb}MB-seed$seed.log
+  if [ ! -s "$original" ] || [ ! -s "$quantized" ]; then
+    echo "generating a pair of ${mb} MB logs in $dir ..."
+    "$bin/bench/makeLogs" "$original" "$quantized" "$mb" "$seed"
+  fi
+}
+
+# Median of $runs runs: prints "seconds MB/s peak-KB".
+measure() {
+  local out=$1; shift
+  python3 "$root/bench/measure.py" "$runs" "$bytes" "$out" "$@"
+}
+
+if [ "${1:-}" = --memory ]; then
+  make_pair 1; small_o=$original; small_q=$quantized
+  make_pair 1000; large_o=$original; large_q=$quantized
+  bytes=1 runs=1
+  small=$(measure /dev/null "$bin/gridcmp" "$small_o" "$small_q")
+  large=$(measure /dev/null "$bin/gridcmp" "$large_o" "$large_q")
+  small=${small##* } large=${large##* }
+  echo "peak resident memory of gridcmp:"
+  printf '  1 MB pair: %s KB    1 GB pair: %s KB    difference: %s KB\n' "$small" "$large" "$((large - small))"
+  exit 0
+fi
+
+mb=${1:-20}
+make_pair "$mb"
+bytes=$(( $(stat -c %s "$original") + $(stat -c %s "$quantized") ))
+cat "$original" "$quantized" >/dev/null  # warm the page cache
+
+echo "pair: $original + $quantized ($bytes bytes), median of $runs runs"
+printf '%-34s %9s  %9s  %10s\n' tool seconds MB/s "peak KB"
+printf '%-34s %s\n' "cat (reading floor)" "$(measure /dev/null cat "$original" "$quantized")"
+printf '%-34s %s\n' "gridcmp" "$(measure "$dir/gridcmp.out" "$bin/gridcmp" "$original" "$quantized")"
+printf '%-34s %s\n' "getline + strtok + atof (baseline)" \
+  "$(measure "$dir/baseline.out" "$bin/bench/getlineReader" "$original" "$quantized")"
+if command -v awk >/dev/null; then
+  printf '%-34s %s\n' "awk script ($(basename "$(readlink -f "$(command -v awk)")"))" \
+    "$(measure /dev/null awk -v quantized="$quantized" -f "$root/bench/means.awk" "$original")"
+fi
+if cmp -s "$dir/gridcmp.out" "$dir/baseline.out"; then
+  echo "gridcmp's report is byte-identical to the baseline's"
+else
+  echo "gridcmp's report DIFFERS from the baseline's"
+fi
+
+if [ -x "$bin/bench/microbench" ]; then
+  echo
+  "$bin/bench/microbench" --benchmark_min_time=0.5
+fi
