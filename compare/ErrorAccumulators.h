@@ -1,8 +1,6 @@
 // The four error sums of a comparison run.
 #pragma once
 
-#include <cmath>
-
 struct ErrorAccumulators {
     double blockRelative = 0.0;  // |1 - s/q| over the current block
     double totalRelative = 0.0;  // |1 - s/q| since the start
@@ -10,17 +8,11 @@ struct ErrorAccumulators {
     double totalAbsolute = 0.0;  // |s - q| since the start
 };
 
-// Adds one cell pair, s from the original run and q from the quantized run.
-// Each sum is added to in this order, in double precision: the report's ten
-// digits show any reordering. A zero q gives inf, or nan when s is zero too.
-inline void accumulateCell(ErrorAccumulators& sums, double s, double q) {
-    double relative = std::fabs(1.0 - s / q);
-    double absolute = std::fabs(s - q);
-    sums.blockRelative += relative;
-    sums.totalRelative += relative;
-    sums.blockAbsolute += absolute;
-    sums.totalAbsolute += absolute;
-}
+// Adds the cell pairs of one row, s from the original run and q from the
+// quantized run, values[0..count). Each sum takes |1 - s/q| and |s - q| cell by
+// cell, in cell order, in double precision: the report's ten digits show any
+// reordering. A zero q gives inf, or nan when s is zero too.
+void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count);
 
 // Starts the next block: the running totals carry on.
 inline void startNextBlock(ErrorAccumulators& sums) {

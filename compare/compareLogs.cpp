@@ -57,7 +57,7 @@ ComparisonEnd compareLogs(GridLogReader& original, GridLogReader& quantized, Res
             if (values1.count < values2.count) return ComparisonEnd::blockShapesDiffer;
 
             columns = values2.count;
-            for (int i = 0; i < columns; ++i) accumulateCell(sums, values1.values[i], values2.values[i]);
+            accumulateRow(sums, values1.values, values2.values, columns);
 
             readLine(original);
             if (faulted(original)) return ComparisonEnd::readerFault;
