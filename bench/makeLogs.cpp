@@ -4,13 +4,20 @@
 // rounded to three significant digits (never to zero where the original is not
 // zero), rendered the same way.
 //
-//     makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED]
+//     makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED [field|random]]
+//
+// "field" (the default) renders a simulated field: smooth in space and time,
+// signed, its magnitude drifting across the grid from 1e-4 to 1e5, with a
+// little noise; notation changes where the magnitude does. "random" draws
+// every cell's sign and magnitude (1e-5 to 1e5) anew: the notation changes from
+// cell to cell, the hardest case for the reader.
 //
 // Writes blocks until the original log reaches MEGABYTES * 10^6 bytes.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -43,6 +50,8 @@ int main(int argc, char** argv) {
     std::mt19937_64 random(argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 1);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> scale(-5, 5);
+    bool randomCells = argc > 5 && std::string(argv[5]) == "random";
+    const double pi = std::acos(-1.0);
 
     char text[64];
     char rounded[64];
@@ -58,7 +67,17 @@ int main(int argc, char** argv) {
             std::fprintf(original, "%d", row + 1);
             std::fprintf(quantized, "%d", row + 1);
             for (int c = 0; c < kColumns; ++c) {
-                double v = unit(random) * std::pow(10.0, scale(random));
+                double v;
+                if (randomCells) {
+                    v = unit(random) * std::pow(10.0, scale(random));
+                } else {
+                    double x = static_cast<double>(c) / kColumns;
+                    double y = static_cast<double>(row) / kRowsPerBlock;
+                    double t = block * 0.25;
+                    double wave = std::sin(2 * pi * (x + 0.1 * t)) * std::cos(2 * pi * (y - 0.05 * t));
+                    double decades = -4.0 + 9.0 * (0.5 + 0.5 * std::sin(1.5 * pi * x + y));
+                    v = (wave + 1e-3 * unit(random)) * std::pow(10.0, decades);
+                }
                 renderOriginal(text, sizeof text, v);
                 std::fprintf(original, "  %s", text);
                 // The quantized run is rendered the same way, from its rounded value.

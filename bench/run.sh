@@ -9,7 +9,9 @@
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
 #
-# Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED.
+# Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED,
+# CELLS (field, the default: a smooth simulated field; random: every cell's
+# sign and magnitude drawn anew, the reader's hardest case).
 # Needs cmake, a C++17 compiler and python3; Google Benchmark (libbenchmark-dev)
 # for the micro-benchmarks.
 set -euo pipefail
@@ -17,6 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${RUNS:-5}
 dir=${BENCH_DIR:-/tmp/gridcmp-bench}
 seed=${SEED:-1}
+cells=${CELLS:-field}
 mkdir -p "$dir"
 
 cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release -DGRIDCMP_BENCH=ON -DGRIDCMP_TESTS=OFF >/dev/null
@@ -26,11 +29,11 @@ bin=$root/build-bench
 # Writes the pair for a size once; later runs reuse it.
 make_pair() {
   local mb=$1
-  original=$dir/original-${mb}MB-seed$seed.log
-  quantized=$dir/quantized-${mb}MB-seed$seed.log
+  original=$dir/original-${mb}MB-$cells-seed$seed.log
+  quantized=$dir/quantized-${mb}MB-$cells-seed$seed.log
   if [ ! -s "$original" ] || [ ! -s "$quantized" ]; then
     echo "generating a pair of ${mb} MB logs in $dir ..."
-    "$bin/bench/makeLogs" "$original" "$quantized" "$mb" "$seed"
+    "$bin/bench/makeLogs" "$original" "$quantized" "$mb" "$seed" "$cells"
   fi
 }
 

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "tests/TestLog.h"
 
@@ -200,6 +205,38 @@ TEST(ParseRow, TakesFourHundredValuesAndFaultsOnMore) {
     parseRow(*log, row);
     EXPECT_EQ(log->fault, LogFault::rowTooWide);
     EXPECT_EQ(log->faultLine, 2);
+}
+
+// Rows of every width up to the limit, tokens of varied lengths and runs of
+// blanks, so that tokens straddle the row splitter's 64-byte steps: the values
+// must be those of splitting at blanks and converting each token with atof.
+TEST(ParseRow, ReadsEveryTokenOfLongRowsAsAtofDoes) {
+    std::mt19937 random(3);
+    const char* shapes[] = {"%.6e", "%.6f", "%g", "%.0f", "%.12g"};
+    std::string text;
+    std::vector<std::vector<double>> expected;
+    for (int width = 0; width <= kMaxRowValues; width += 1 + static_cast<int>(random() % 13)) {
+        std::string row = std::string(random() % 3, ' ') + "r" + std::to_string(width);
+        std::vector<double> values;
+        char token[64];
+        for (int i = 0; i < width; ++i) {
+            double v = std::ldexp(static_cast<double>(random()) - 2147483648.0, static_cast<int>(random() % 40) - 30);
+            std::snprintf(token, sizeof token, shapes[random() % 5], v);
+            row += std::string(1 + random() % 4, ' ') + token;
+            values.push_back(std::atof(token));
+        }
+        text += row + std::string(random() % 3, ' ') + "\n";
+        expected.push_back(values);
+    }
+    TestLog log(text);
+    log->hasTimeLines = true;
+    RowValues row;
+    for (const std::vector<double>& values : expected) {
+        readLine(*log);
+        parseRow(*log, row);
+        ASSERT_EQ(row.count, static_cast<int>(values.size()));
+        for (int i = 0; i < row.count; ++i) ASSERT_EQ(row.values[i], values[i]) << "value " << i;
+    }
 }
 
 TEST(IsBlockTerminator, BlankLinesAndDashesEndABlock) {
