@@ -60,8 +60,8 @@ void deliverLine(GridLogReader& reader, std::size_t start, std::size_t end) {
 }
 
 // Moves the undelivered bytes to the front of the buffer and reads more after
-// them. Sets streamDrained at the end of the file, and failed or a fault when
-// the stream cannot be read.
+// them. Sets streamDrained when the stream has no more to give, at its end or
+// because it broke (streamBroken).
 void refill(GridLogReader& reader) {
     std::size_t pending = reader.bufferEnd - reader.bufferStart;
     std::memmove(reader.buffer, reader.buffer + reader.bufferStart, pending);
@@ -72,14 +72,7 @@ void refill(GridLogReader& reader) {
     if (got > 0) reader.anythingRead = true;
     if (got == kReadChunkBytes - pending) return;
     reader.streamDrained = true;
-    if (!std::ferror(reader.stream)) return;
-    // A stream that gives nothing at all (a directory, say) is one that could
-    // not be opened; one that breaks part way through is reported.
-    if (reader.anythingRead) {
-        setFault(reader, LogFault::readError, reader.lineNumber + 1);
-    } else {
-        reader.failed = true;
-    }
+    reader.streamBroken = std::ferror(reader.stream) != 0;
 }
 
 // Positions of the tokens of the current line: blank-separated, no empty ones.
@@ -155,6 +148,17 @@ void readLine(GridLogReader& reader) {
         }
         if (available >= kLineCapacity) {
             setFault(reader, LogFault::lineTooLong, reader.lineNumber + 1);
+            return;
+        }
+        if (reader.streamDrained && reader.streamBroken) {
+            // Every line read before the break has been delivered. A stream that
+            // gave nothing at all (a directory, say) is one that could not be
+            // opened; one that breaks part way through is reported.
+            if (reader.anythingRead) {
+                setFault(reader, LogFault::readError, reader.lineNumber + 1);
+            } else {
+                reader.failed = true;
+            }
             return;
         }
         if (reader.streamDrained) {

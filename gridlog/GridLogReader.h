@@ -59,6 +59,7 @@ struct GridLogReader {
     std::size_t bufferStart = 0;
     std::size_t bufferEnd = 0;
     bool streamDrained = false;  // the stream has nothing more to give
+    bool streamBroken = false;   // ... because reading it failed
     bool anythingRead = false;
     // +1: room for the NUL after a last line; then what the row split reads ahead.
     char buffer[kReadChunkBytes + 1 + kLineReadAhead] = {};

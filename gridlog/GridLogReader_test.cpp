@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -93,6 +96,45 @@ TEST(OpenLog, AnUnreadableFileGivesEmptyLinesAndNeverEnds) {
         EXPECT_FALSE(atEnd(*reader));
         EXPECT_EQ(reader->fault, LogFault::none);
         if (reader->stream) std::fclose(reader->stream);
+    }
+}
+
+// A stream that gives `text` and then fails, as a disk or a network file
+// system can part way through a file.
+struct BreakingStream {
+    std::string text;
+    std::size_t position = 0;
+};
+
+ssize_t readThenFail(void* cookie, char* buffer, std::size_t size) {
+    auto* stream = static_cast<BreakingStream*>(cookie);
+    if (stream->position == stream->text.size()) {
+        errno = EIO;
+        return -1;
+    }
+    std::size_t given = std::min(size, stream->text.size() - stream->position);
+    std::memcpy(buffer, stream->text.data() + stream->position, given);
+    stream->position += given;
+    return static_cast<ssize_t>(given);
+}
+
+TEST(ReadLine, AStreamThatBreaksIsAFaultUnlessNothingCameAtAll) {
+    for (const char* text : {"", "line one\nline two\npart of three"}) {
+        BreakingStream source{text};
+        cookie_io_functions_t functions{readThenFail, nullptr, nullptr, nullptr};
+        std::FILE* file = fopencookie(&source, "r", functions);
+        auto reader = std::make_unique<GridLogReader>();
+        attachLog(*reader, file, "net.log");
+        for (int i = 0; i < 4; ++i) readLine(*reader);
+        if (source.text.empty()) {
+            EXPECT_TRUE(reader->failed);  // as if it could not be opened
+            EXPECT_EQ(reader->fault, LogFault::none);
+        } else {
+            EXPECT_EQ(reader->fault, LogFault::readError);
+            EXPECT_EQ(reader->faultLine, 3);
+        }
+        EXPECT_FALSE(atEnd(*reader));
+        std::fclose(file);
     }
 }
 
