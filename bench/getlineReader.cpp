@@ -1,15 +1,15 @@
 // The straightforward way to compare two grid logs, kept as the benchmark's
 // baseline: istream getline, strtok and atof, line by line, as a first
 // transliteration would read them. Writes the same report as gridcmp for
-// well-formed logs; it has none of gridcmp's limits checks. Not part of the
-// product.
+// well-formed logs (through gridcmp's report writer); it has none of gridcmp's
+// limits checks. Not part of the product.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 
-#include "report/formatDecimal10.h"
+#include "report/ReportWriter.h"
 
 namespace {
 
@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
         if (log->line[0] == '\0' || std::strcmp(log->line, " ") == 0) readLine(*log);
         takeLabel(*log);
     }
+    ReportWriter report{stdout};
     double s[400], q[400];
     double blockRel = 0, totalRel = 0, blockAbs = 0, totalAbs = 0, counter = 0;
     long long rows = 0;
@@ -92,24 +93,18 @@ int main(int argc, char** argv) {
             readLine(b);
             ++rows;
             if (terminator(a.line)) {
-                long long cells = columns * rows;
-                if (counter == 0.0) {
-                    std::printf("Dimension detectada del modelo: %d x %lld\n  Descripcion de Columnas\n"
-                                "    0) Contador de bloques comparados\n"
-                                "    1) Tiempo de simulaicon del bloque en comparacion\n"
-                                "    2) (1-s/q)/n= Error '/' introducido en el bloque time. Sin acumular.\n"
-                                "    3) sum[(1-s/q)]/n= Error '/' acumulado hasta time.\n"
-                                "    4) (s-q)/n= Error '-' introducido en el bloque time. Sin acumular.\n"
-                                "    5) sum[s-q]/n= Error '-' acumulado hasta el bloque time.\n"
-                                "0\t \t     1\t    \t         2              3            \t4            \t5\n"
-                                "t          time            (1-s/q)/%lld   sum[(1-s/q)]/%lld   (s-q)/%lld"
-                                "     sum[(s-q)]/%lld          \n",
-                                columns, rows, cells, cells, cells, cells);
-                }
-                std::printf("%g\t\t%.12s\t\t%s\t\t%s\t\t%s\t\t%s\n", counter, a.label,
-                            formatDecimal10(blockRel / cells).chars, formatDecimal10(totalRel / cells).chars,
-                            formatDecimal10(blockAbs / cells).chars, formatDecimal10(totalAbs / cells).chars);
-                std::fflush(stdout);
+                BlockResult result;
+                result.counter = counter;
+                std::snprintf(result.label, sizeof result.label, "%.12s", a.label);
+                result.columns = columns;
+                result.rows = rows;
+                result.cells = columns * rows;
+                double cells = static_cast<double>(result.cells);
+                result.blockRelativeMean = blockRel / cells;
+                result.totalRelativeMean = totalRel / cells;
+                result.blockAbsoluteMean = blockAbs / cells;
+                result.totalAbsoluteMean = totalAbs / cells;
+                writeBlock(report, result);
                 advance(a);
                 advance(b);
                 counter += 1.0;
