@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+static_assert(kLineReadAhead >= kCellValueReadAhead, "cell conversions read past the line too");
+
 namespace {
 
 char emptyLine[1 + kLineReadAhead] = {};

@@ -27,7 +27,8 @@
 constexpr int kLineCapacity = 10000;
 // Bytes fetched from the file per read; lines are delivered from this buffer.
 constexpr int kReadChunkBytes = 1 << 18;
-// Rows are split 64 bytes at a time: a line is followed by this many readable bytes.
+// Rows are split 64 bytes at a time, and cells read ahead too: a line is
+// followed by this many readable bytes.
 constexpr int kLineReadAhead = 64;
 
 enum class LogFault {

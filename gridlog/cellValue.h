@@ -6,10 +6,15 @@
 // converted here in one multiplication and one division, which IEEE
 // arithmetic rounds correctly, as strtod does. Every other token goes to
 // otherCellValue.
+//
+// The digits after the point are read eight bytes at a time, so the text must
+// stay readable for kCellValueReadAhead bytes past the token.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+
+constexpr int kCellValueReadAhead = 8;
 
 namespace cellvalue_detail {
 
@@ -43,6 +48,33 @@ constexpr ScaleFactors kScaleFactors = makeScaleFactors();
 
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
+constexpr std::uint64_t kPowersOfTenInteger[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// How many of the eight bytes at p, from the first, are digits, and their value:
+// the bytes read as one little-endian word, the digits moved to its top with
+// zeros below them, then converted in three multiplications. A fraction's
+// length varies from cell to cell; a loop over its digits would end with a
+// mispredicted branch.
+struct DigitRun {
+    int length;
+    std::uint64_t value;
+};
+
+inline DigitRun readDigitRun(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    std::uint64_t offsets = word ^ 0x3030303030303030u;  // digits become 0..9
+    std::uint64_t notDigit =
+        (((offsets & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | offsets) & 0x8080808080808080u;
+    int length = notDigit ? __builtin_ctzll(notDigit) >> 3 : 8;
+    int halfShift = 4 * (8 - length);  // two half shifts: a run of none shifts 64 bits in all
+    std::uint64_t digits = ((offsets << halfShift) << halfShift) & 0x0F0F0F0F0F0F0F0Fu;
+    digits = (digits * 2561) >> 8;
+    digits = ((digits & 0x00FF00FF00FF00FFu) * 6553601) >> 16;
+    digits = ((digits & 0x0000FFFF0000FFFFu) * 42949672960001u) >> 32;
+    return {length, digits};
+}
+
 }  // namespace cellvalue_detail
 
 // The value of a token that the fast path declines: hex, inf, nan, a numeric
@@ -67,7 +99,10 @@ inline double cellValue(char* token) {
     int fractionDigits = 0;
     if (*p == '.') {
         const char* fractionStart = ++p;
-        while (isDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        DigitRun run = readDigitRun(p);
+        mantissa = mantissa * kPowersOfTenInteger[run.length] + run.value;
+        p += run.length;
+        while (isDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');  // past eight
         fractionDigits = static_cast<int>(p - fractionStart);
         digits += fractionDigits;
     }
