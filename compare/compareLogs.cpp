@@ -6,8 +6,6 @@
 
 namespace {
 
-bool faulted(const GridLogReader& reader) { return reader.fault != LogFault::none; }
-
 BlockResult makeResult(double counter, const char* label, int columns, long long rows,
                        const ErrorAccumulators& sums) {
     BlockResult result;
@@ -41,7 +39,7 @@ ComparisonEnd compareLogs(GridLogReader& original, GridLogReader& quantized, Res
         int order = std::strcmp(original.timeLabel, quantized.timeLabel);
         if (order < 0) advanceToNextBlock(original);
         if (order > 0) advanceToNextBlock(quantized);
-        if (faulted(original) || faulted(quantized)) return ComparisonEnd::readerFault;
+        if (hasFault(original) || hasFault(quantized)) return ComparisonEnd::readerFault;
         bool bothOpen = !atEnd(original) && !atEnd(quantized);
         bool paired = std::strcmp(original.timeLabel, quantized.timeLabel) == 0;
         if (!paired && bothOpen) continue;
@@ -51,26 +49,26 @@ ComparisonEnd compareLogs(GridLogReader& original, GridLogReader& quantized, Res
                 return ComparisonEnd::blockShapesDiffer;
             }
             parseRow(original, values1);
-            if (faulted(original)) return ComparisonEnd::readerFault;
+            if (hasFault(original)) return ComparisonEnd::readerFault;
             parseRow(quantized, values2);
-            if (faulted(quantized)) return ComparisonEnd::readerFault;
+            if (hasFault(quantized)) return ComparisonEnd::readerFault;
             if (values1.count < values2.count) return ComparisonEnd::blockShapesDiffer;
 
             columns = values2.count;
             accumulateRow(sums, values1.values, values2.values, columns);
 
             readLine(original);
-            if (faulted(original)) return ComparisonEnd::readerFault;
+            if (hasFault(original)) return ComparisonEnd::readerFault;
             readLine(quantized);
-            if (faulted(quantized)) return ComparisonEnd::readerFault;
+            if (hasFault(quantized)) return ComparisonEnd::readerFault;
             ++rows;
 
             if (isBlockTerminator(original)) {
                 sink.receive(sink.context, makeResult(blockCounter, original.timeLabel, columns, rows, sums));
                 advanceToNextBlock(original);
-                if (faulted(original)) return ComparisonEnd::readerFault;
+                if (hasFault(original)) return ComparisonEnd::readerFault;
                 advanceToNextBlock(quantized);
-                if (faulted(quantized)) return ComparisonEnd::readerFault;
+                if (hasFault(quantized)) return ComparisonEnd::readerFault;
                 blockCounter += 1.0;
                 startNextBlock(sums);
                 rows = 0;

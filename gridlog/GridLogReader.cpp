@@ -137,7 +137,7 @@ void attachLog(GridLogReader& reader, std::FILE* stream, const char* name) {
 
 void readLine(GridLogReader& reader) {
     setEmptyLine(reader);
-    while (!reader.failed && !reader.ended && reader.fault == LogFault::none) {
+    while (!reader.failed && !reader.ended && !hasFault(reader)) {
         char* start = reader.buffer + reader.bufferStart;
         std::size_t available = reader.bufferEnd - reader.bufferStart;
         std::size_t searched = available < kLineCapacity ? available : kLineCapacity;
@@ -180,7 +180,7 @@ bool atEnd(const GridLogReader& reader) { return reader.ended; }
 
 void readStartLine(GridLogReader& reader) {
     readLine(reader);
-    if (reader.fault != LogFault::none) return;
+    if (hasFault(reader)) return;
     if (reader.lineLength == 0 || (reader.lineLength == 1 && reader.line[0] == ' ')) readLine(reader);
 }
 
@@ -189,7 +189,7 @@ bool isStartTimeLine(const GridLogReader& reader) {
 }
 
 void takeTimeLabel(GridLogReader& reader) {
-    if (reader.fault != LogFault::none) return;
+    if (hasFault(reader)) return;
     const char* end = reader.line + reader.lineLength;
     char* token = skipBlanks(reader.line, end);
     for (int skipped = 0; skipped < 5 && token < end; ++skipped) {
@@ -202,13 +202,13 @@ void takeTimeLabel(GridLogReader& reader) {
     std::size_t length = skipToken(token, end) - token;
     std::memcpy(reader.timeLabel, token, length);
     reader.timeLabel[length] = '\0';
-    for (int i = 0; i < 3 && reader.fault == LogFault::none; ++i) readLine(reader);
+    for (int i = 0; i < 3 && !hasFault(reader); ++i) readLine(reader);
 }
 
 void advanceToNextBlock(GridLogReader& reader) {
     do {
         readLine(reader);
-        if (reader.fault != LogFault::none || reader.failed) return;
+        if (hasFault(reader) || reader.failed) return;
     } while (!reader.ended && !contains(reader, "ine"));
     if (!reader.ended) takeTimeLabel(reader);
 }

@@ -83,6 +83,9 @@ void readLine(GridLogReader& reader);
 // True once a read has met the end of the file.
 bool atEnd(const GridLogReader& reader);
 
+// True once the reader has met a line it cannot take; the caller stops there.
+inline bool hasFault(const GridLogReader& reader) { return reader.fault != LogFault::none; }
+
 // Reads the first line, and once more if it is empty or a single blank.
 void readStartLine(GridLogReader& reader);
 
