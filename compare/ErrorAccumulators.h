@@ -1,6 +1,8 @@
 // The four error sums of a comparison run.
 #pragma once
 
+#include "platform/exactDoubles.h"
+
 struct ErrorAccumulators {
     double blockRelative = 0.0;  // |1 - s/q| over the current block
     double totalRelative = 0.0;  // |1 - s/q| since the start

@@ -4,10 +4,7 @@
 #include <cstring>
 
 #include "gridlog/cellValue.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "platform/fastPaths.h"
 
 static_assert(kLineReadAhead >= kCellValueReadAhead, "cell conversions read past the line too");
 
@@ -33,7 +30,7 @@ bool contains(const GridLogReader& reader, const char (&text)[4]) {
     const char* line = reader.line;
     std::size_t length = reader.lineLength;
     std::size_t i = 0;
-#ifdef __SSE2__
+#if GRIDCMP_USE_SSE2
     const __m128i first = _mm_set1_epi8(text[0]);
     const __m128i second = _mm_set1_epi8(text[1]);
     const __m128i third = _mm_set1_epi8(text[2]);
@@ -78,25 +75,27 @@ void refill(GridLogReader& reader) {
 }
 
 // Positions of the tokens of the current line: blank-separated, no empty ones.
-char* skipBlanks(char* p, const char* end) {
+const char* skipBlanks(const char* p, const char* end) {
     while (p < end && *p == ' ') ++p;
     return p;
 }
 
-char* skipToken(char* p, const char* end) {
+const char* skipToken(const char* p, const char* end) {
     while (p < end && *p != ' ') ++p;
     return p;
 }
 
 // Writes the offsets of the first `capacity` tokens of the line to `starts`
-// and returns how many there are, up to `capacity`. Looks at 64 bytes at a
-// time; bytes past `length` (up to kLineReadAhead - 1) are read and taken as blanks.
+// and returns how many there are, up to `capacity`.
+#if GRIDCMP_USE_WORDS
+// Looks at 64 bytes at a time; bytes past `length` (up to kLineReadAhead - 1)
+// are read and taken as blanks.
 int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts, int capacity) {
     int count = 0;
     std::uint64_t carry = 0;  // the last byte of the previous 64 was not a blank
     for (std::size_t base = 0; base < length; base += 64) {
         std::uint64_t blanks = 0;
-#ifdef __SSE2__
+#if GRIDCMP_USE_SSE2
         const __m128i blank = _mm_set1_epi8(' ');
         for (int part = 0; part < 4; ++part) {
             __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + base + 16 * part));
@@ -112,13 +111,24 @@ int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts,
         std::uint64_t tokenStarts = text & ~((text << 1) | carry);
         carry = text >> 63;
         while (tokenStarts) {
-            starts[count++] = static_cast<std::uint16_t>(base + __builtin_ctzll(tokenStarts));
+            starts[count++] = static_cast<std::uint16_t>(base + lowestSetBit(tokenStarts));
             if (count == capacity) return count;
             tokenStarts &= tokenStarts - 1;
         }
     }
     return count;
 }
+#else
+int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts, int capacity) {
+    const char* end = line + length;
+    int count = 0;
+    for (const char* token = skipBlanks(line, end); token < end && count < capacity;
+         token = skipBlanks(skipToken(token, end), end)) {
+        starts[count++] = static_cast<std::uint16_t>(token - line);
+    }
+    return count;
+}
+#endif
 
 }  // namespace
 
@@ -191,7 +201,7 @@ bool isStartTimeLine(const GridLogReader& reader) {
 void takeTimeLabel(GridLogReader& reader) {
     if (hasFault(reader)) return;
     const char* end = reader.line + reader.lineLength;
-    char* token = skipBlanks(reader.line, end);
+    const char* token = skipBlanks(reader.line, end);
     for (int skipped = 0; skipped < 5 && token < end; ++skipped) {
         token = skipBlanks(skipToken(token, end), end);
     }

@@ -51,7 +51,7 @@ struct GridLogReader {
 
     // The current line as text: lineLength bytes up to (not including) its first
     // NUL or its end, and always followed by a NUL. Points into `buffer`.
-    char* line = nullptr;
+    const char* line = nullptr;
     std::size_t lineLength = 0;
 
     char timeLabel[kLineCapacity] = {};  // label of the current block, whole

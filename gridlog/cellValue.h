@@ -14,6 +14,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/exactDoubles.h"
+#include "platform/fastPaths.h"
+
 constexpr int kCellValueReadAhead = 8;
 
 namespace cellvalue_detail {
@@ -50,23 +53,22 @@ inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
 constexpr std::uint64_t kPowersOfTenInteger[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
 
-// How many of the eight bytes at p, from the first, are digits, and their value:
-// the bytes read as one little-endian word, the digits moved to its top with
-// zeros below them, then converted in three multiplications. A fraction's
-// length varies from cell to cell; a loop over its digits would end with a
-// mispredicted branch.
+// How many of the eight bytes at p, from the first, are digits, and their value.
+// A fraction's length varies from cell to cell; a loop over its digits would
+// end with a mispredicted branch, so the word path reads all eight at once.
 struct DigitRun {
     int length;
     std::uint64_t value;
 };
 
-inline DigitRun readDigitRun(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
+// The eight bytes as one word (p[0] lowest, whatever the machine's byte
+// order), the digits moved to its top with zeros below them, then converted in
+// three multiplications.
+inline DigitRun digitRunOfWord(std::uint64_t word) {
     std::uint64_t offsets = word ^ 0x3030303030303030u;  // digits become 0..9
     std::uint64_t notDigit =
         (((offsets & 0x7F7F7F7F7F7F7F7Fu) + 0x7676767676767676u) | offsets) & 0x8080808080808080u;
-    int length = notDigit ? __builtin_ctzll(notDigit) >> 3 : 8;
+    int length = notDigit ? lowestSetBit(notDigit) >> 3 : 8;
     int halfShift = 4 * (8 - length);  // two half shifts: a run of none shifts 64 bits in all
     std::uint64_t digits = ((offsets << halfShift) << halfShift) & 0x0F0F0F0F0F0F0F0Fu;
     digits = (digits * 2561) >> 8;
@@ -75,18 +77,29 @@ inline DigitRun readDigitRun(const char* p) {
     return {length, digits};
 }
 
+inline DigitRun readDigitRun(const char* p) {
+#if GRIDCMP_USE_WORDS
+    return digitRunOfWord(loadLittleEndian64(p));
+#else
+    DigitRun run{0, 0};
+    for (; run.length < 8 && isDigit(p[run.length]); ++run.length) {
+        run.value = run.value * 10 + static_cast<unsigned>(p[run.length] - '0');
+    }
+    return run;
+#endif
+}
+
 }  // namespace cellvalue_detail
 
 // The value of a token that the fast path declines: hex, inf, nan, a numeric
 // prefix followed by other characters, long or far-exponent numbers.
-double otherCellValue(char* token);
+double otherCellValue(const char* token);
 
 // The value of the token that starts at `token` (not a blank) and ends at the
 // next blank or NUL, bit for bit as atof gives it for the token alone: leading
 // white space skipped, the longest prefix that reads as a floating-point number
-// taken (decimal, hex, inf, nan), 0.0 when there is none. The text is left as
-// it was.
-inline double cellValue(char* token) {
+// taken (decimal, hex, inf, nan), 0.0 when there is none.
+inline double cellValue(const char* token) {
     using namespace cellvalue_detail;
     const char* p = token;
     bool negative = *p == '-';
