@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/exactDoubles.h"
 
 namespace {
 
@@ -16,19 +17,65 @@ DecimalText textOf(const char* chars) {
     return text;
 }
 
+// The ten significant digits of a finite v > 0 and the position of the decimal
+// point relative to them (1 for 1.5, -2 for 0.00123), exactly as the reports
+// made so far have them: v is scaled into [1, 10) by powers of ten in double
+// arithmetic, and the scaled value is printed with nine decimals. The scaling
+// rounds, so these are not always the correctly rounded digits of v
+// (1204.2097395000001 gives 1204209739, 3829245027.5 gives 3829245027); they
+// are kept so that reports stay comparable. A carry (9.99999999996) gives
+// eleven digits, "10000000000", the point one further on; the first ten count.
+struct SignificantDigits {
+    char digits[16];
+    int point;
+};
+
+SignificantDigits significantDigits(double v) {
+    // The smallest normal power of ten: below it, the factor for the loop
+    // below would overflow, so the value is first brought up by it.
+    constexpr double kSmallestNormalPowerOfTen = 1e-307;
+    int exponent = 0;
+    if (v < kSmallestNormalPowerOfTen) {
+        v /= kSmallestNormalPowerOfTen;
+        exponent = -307;
+    }
+    double factor = 1.0;
+    if (v < 1.0) {
+        do {
+            factor *= 10.0;
+            --exponent;
+        } while (v * factor < 1.0);
+        v *= factor;
+    } else if (v >= 10.0) {
+        do {
+            factor *= 10.0;
+            ++exponent;
+        } while (v >= factor * 10.0);
+        v /= factor;
+    }
+    // snprintf rounds correctly on every current C library; v is in [1, 10].
+    char fixed[16];
+    std::snprintf(fixed, sizeof fixed, "%.9f", v);
+    SignificantDigits result{};
+    const char* dot = std::strchr(fixed, '.');
+    int beforePoint = static_cast<int>(dot - fixed);
+    std::memcpy(result.digits, fixed, beforePoint);
+    std::strcpy(result.digits + beforePoint, dot + 1);
+    result.point = beforePoint + exponent;
+    return result;
+}
+
 }  // namespace
 
 DecimalText formatDecimal10(double v) {
     if (std::isnan(v)) return textOf("nan");
     v = std::fabs(v);
     if (std::isinf(v)) return textOf("inf");
+    if (v == 0.0) return textOf("0.00000000");
 
-    // ecvt gives the digits the platform rounds to. After a carry (9.99999999999)
-    // glibc may give eleven; the first ten are the rounded ones.
-    char digits[kDecimalTextCapacity];
-    int point = 0;
-    int sign = 0;
-    ecvt_r(v, kDigits, &point, &sign, digits, sizeof digits);
+    SignificantDigits significant = significantDigits(v);
+    const char* digits = significant.digits;
+    int point = significant.point;
 
     DecimalText text;
     if (point > kDigits) {
