@@ -57,7 +57,7 @@ fi
 
 mb=${1:-20}
 make_pair "$mb"
-bytes=$(( $(stat -c %s "$original") + $(stat -c %s "$quantized") ))
+bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
 cat "$original" "$quantized" >/dev/null  # warm the page cache
 
 echo "pair: $original + $quantized ($bytes bytes), median of $runs runs"
@@ -67,7 +67,8 @@ printf '%-34s %s\n' "gridcmp" "$(measure "$dir/gridcmp.out" "$bin/gridcmp" "$ori
 printf '%-34s %s\n' "getline + strtok + atof (baseline)" \
   "$(measure "$dir/baseline.out" "$bin/bench/getlineReader" "$original" "$quantized")"
 if command -v awk >/dev/null; then
-  printf '%-34s %s\n' "awk script ($(basename "$(readlink -f "$(command -v awk)")"))" \
+  awk_name=$(awk -W version 2>/dev/null </dev/null | head -n 1 | cut -d' ' -f1)
+  printf '%-34s %s\n' "awk script (${awk_name:-awk})" \
     "$(measure /dev/null awk -v quantized="$quantized" -f "$root/bench/means.awk" "$original")"
 fi
 if cmp -s "$dir/gridcmp.out" "$dir/baseline.out"; then

@@ -11,12 +11,12 @@ trap 'rm -rf "$work"' EXIT
 
 "$plot" -o "$work/example.png" "$source/examples/expected-report.txt" >/dev/null
 # PNG signature, then the IHDR chunk: width and height as 32-bit big-endian.
-[ "$(head -c 8 "$work/example.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+[ "$(od -An -tx1 -N8 "$work/example.png" | tr -d ' \n')" = 89504e470d0a1a0a ] ||
   { echo "not a PNG"; exit 1; }
 [ "$(dd if="$work/example.png" bs=1 skip=12 count=4 2>/dev/null)" = IHDR ] || { echo "no IHDR"; exit 1; }
 size=$(od -An -tu1 -j16 -N8 "$work/example.png" | awk '{ print $1*16777216 + $2*65536 + $3*256 + $4 "x" $5*16777216 + $6*65536 + $7*256 + $8 }')
 [ "$size" = 1000x800 ] || { echo "dimensions $size, expected 1000x800"; exit 1; }
-bytes=$(stat -c %s "$work/example.png")
+bytes=$(wc -c <"$work/example.png")
 [ "$bytes" -gt 20000 ] || { echo "only $bytes bytes: an empty picture?"; exit 1; }
 
 # Through standard input, with nan and inf in the report.

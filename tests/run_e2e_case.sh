@@ -2,6 +2,10 @@
 # Runs the gridcmp binary on one end-to-end case and compares its whole standard
 # output and its exit status with the case's expected files.
 #
+#   run_e2e_case.sh CASE_DIR [EMULATOR...] BINARY
+#
+# EMULATOR (such as qemu-s390x) runs a binary built for another machine.
+#
 # A case is a folder holding:
 #   args             the command line after the program name, read by bash
 #                    (so "<(cat a.log)" gives a pipe); may be empty
@@ -12,8 +16,9 @@
 #   any input files the args name
 # The run happens in a scratch copy of the folder, so names echo as written.
 set -u
-bin=$1
-case_dir=$2
+case_dir=$1
+shift
+run=("$@")
 export GRIDCMP_SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -22,13 +27,15 @@ cd "$work" || exit 2
 if [ -f make_inputs.sh ]; then bash make_inputs.sh || { echo "make_inputs.sh failed"; exit 2; }; fi
 
 args=$(cat args)
-eval "\"\$bin\" $args" >actual.out 2>actual.err </dev/null
+eval "\"\${run[@]}\" $args" >actual.out 2>actual.err </dev/null
 status=$?
 
 ok=1
 if ! cmp -s expected.out actual.out; then
   echo "standard output differs from expected.out:"
-  diff <(cat -A expected.out) <(cat -A actual.out) | head -n 40
+  cat -vet expected.out >expected.shown
+  cat -vet actual.out >actual.shown
+  diff expected.shown actual.shown | head -n 40
   ok=0
 fi
 if [ "$status" != "$(cat expected.status)" ]; then

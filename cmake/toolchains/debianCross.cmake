@@ -1,0 +1,14 @@
+# Cross build with one of Debian's cross compilers (g++-TRIPLE), statically
+# linked so that qemu-user runs the programs and tests without a target root.
+# Included by the files beside it, which set GRIDCMP_CROSS_TRIPLE and
+# GRIDCMP_CROSS_EMULATOR first.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_C_COMPILER ${GRIDCMP_CROSS_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${GRIDCMP_CROSS_TRIPLE}-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/${GRIDCMP_CROSS_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${GRIDCMP_CROSS_EMULATOR})
