@@ -7,18 +7,23 @@
 // totals. Everything goes to standard output; the exit status is always 1.
 #include <cstdio>
 
+#include "compare/compareLogs.h"
+#include "compare/startLogs.h"
 #include "driver/messages.h"
-#include "driver/runComparison.h"
+#include "report/ReportWriter.h"
+#include "report/endMessage.h"
 
 namespace {
 
-// Both readers together hold about half a megabyte: kept off the stack.
-GridLogReader original;
-GridLogReader quantized;
+// Both readers together hold a few megabytes, mostly never touched: kept off
+// the stack.
+gridcmp::GridLogReader original;
+gridcmp::GridLogReader quantized;
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    using namespace gridcmp;
     if (argc < 3) {
         writeUsage(stdout);
         std::fflush(stdout);
@@ -29,9 +34,15 @@ int main(int argc, char** argv) {
 
     openLog(original, argv[1]);
     openLog(quantized, argv[2]);
-    ReportWriter report{stdout};
-    RunEnd end = runComparison(original, quantized, report);
-    writeRunEndMessage(stdout, end, original, quantized);
+    RunEnd end = startLogs(original, quantized);
+    if (end == RunEnd::running) {
+        ReportWriter report{stdout};
+        PairingCounts passedOver;  // said only by gridcmp-study
+        end = compareLogs(original, quantized, reportSink(report), passedOver);
+    }
+    writeEndMessage(stdout, end, original, quantized);
     std::fflush(stdout);
+    closeLog(original);
+    closeLog(quantized);
     return 1;
 }

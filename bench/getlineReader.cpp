@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace gridcmp;
+
 constexpr int kLine = 10000;
 
 struct Log {

@@ -15,6 +15,8 @@
 
 namespace {
 
+using namespace gridcmp;
+
 // A 400-value row rendered as the benchmark logs are: fixed and exponent
 // notation, negatives, magnitudes from 1e-5 to 1e5.
 std::string makeRow(std::mt19937_64& random) {

@@ -5,6 +5,8 @@
 #include "gridlog/RowValues.h"
 #include "platform/fastPaths.h"
 
+namespace gridcmp {
+
 void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count) {
     // The terms of a row are worked out first, two cells at a time where the
     // processor can (the same IEEE operations on each cell, so the same bits),
@@ -38,3 +40,5 @@ void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, in
         sums.totalAbsolute += absolute[i];
     }
 }
+
+}  // namespace gridcmp

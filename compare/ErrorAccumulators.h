@@ -3,6 +3,8 @@
 
 #include "platform/exactDoubles.h"
 
+namespace gridcmp {
+
 struct ErrorAccumulators {
     double blockRelative = 0.0;  // |1 - s/q| over the current block
     double totalRelative = 0.0;  // |1 - s/q| since the start
@@ -21,3 +23,5 @@ inline void startNextBlock(ErrorAccumulators& sums) {
     sums.blockRelative = 0.0;
     sums.blockAbsolute = 0.0;
 }
+
+}  // namespace gridcmp

@@ -1,79 +1,145 @@
 #include "compare/compareLogs.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "compare/ErrorAccumulators.h"
 
+namespace gridcmp {
+
 namespace {
 
-BlockResult makeResult(double counter, const char* label, int columns, long long rows,
-                       const ErrorAccumulators& sums) {
-    BlockResult result;
-    result.counter = counter;
-    std::size_t printed = strnlen(label, kPrintedLabelChars);
-    std::memcpy(result.label, label, printed);
-    result.label[printed] = '\0';
-    result.columns = columns;
-    result.rows = rows;
-    result.cells = static_cast<long long>(columns) * rows;
-    double cells = static_cast<double>(result.cells);
-    result.blockRelativeMean = sums.blockRelative / cells;
-    result.totalRelativeMean = sums.totalRelative / cells;
-    result.blockAbsoluteMean = sums.blockAbsolute / cells;
-    result.totalAbsoluteMean = sums.totalAbsolute / cells;
-    return result;
-}
-
-}  // namespace
-
-ComparisonEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink) {
+struct Run {
+    Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ResultSink resultSink, PairingCounts& pairingCounts)
+        : original(originalLog), quantized(quantizedLog), sink(resultSink), counts(pairingCounts) {}
+    GridLogReader& original;
+    GridLogReader& quantized;
+    ResultSink sink;
+    PairingCounts& counts;
     ErrorAccumulators sums;
     double blockCounter = 0.0;
     long long rows = 0;
     int columns = 0;
-    RowValues values1;
-    RowValues values2;
+    long long totalCells = 0;
+    RowValues originalRow;
+    RowValues quantizedRow;
+};
 
-    for (;;) {
-        // Catch up: the log whose label sorts first moves on one block.
-        int order = std::strcmp(original.timeLabel, quantized.timeLabel);
-        if (order < 0) advanceToNextBlock(original);
-        if (order > 0) advanceToNextBlock(quantized);
-        if (hasFault(original) || hasFault(quantized)) return ComparisonEnd::readerFault;
-        bool bothOpen = !atEnd(original) && !atEnd(quantized);
-        bool paired = std::strcmp(original.timeLabel, quantized.timeLabel) == 0;
-        if (!paired && bothOpen) continue;
-
-        if (paired && bothOpen) {
-            if (isBlockTerminator(quantized) && !isBlockTerminator(original)) {
-                return ComparisonEnd::blockShapesDiffer;
-            }
-            parseRow(original, values1);
-            if (hasFault(original)) return ComparisonEnd::readerFault;
-            parseRow(quantized, values2);
-            if (hasFault(quantized)) return ComparisonEnd::readerFault;
-            if (values1.count < values2.count) return ComparisonEnd::blockShapesDiffer;
-
-            columns = values2.count;
-            accumulateRow(sums, values1.values, values2.values, columns);
-
-            readLine(original);
-            if (hasFault(original)) return ComparisonEnd::readerFault;
-            readLine(quantized);
-            if (hasFault(quantized)) return ComparisonEnd::readerFault;
-            ++rows;
-
-            if (isBlockTerminator(original)) {
-                sink.receive(sink.context, makeResult(blockCounter, original.timeLabel, columns, rows, sums));
-                advanceToNextBlock(original);
-                if (hasFault(original)) return ComparisonEnd::readerFault;
-                advanceToNextBlock(quantized);
-                if (hasFault(quantized)) return ComparisonEnd::readerFault;
-                blockCounter += 1.0;
-                startNextBlock(sums);
-                rows = 0;
-            }
-        }
-        if (atEnd(original) || atEnd(quantized)) return ComparisonEnd::logEnded;
-    }
+// The label as a number, when the whole label is one.
+bool labelNumber(const char* label, double& number) {
+    char* end = nullptr;
+    number = std::strtod(label, &end);
+    return end != label && *end == '\0' && std::isfinite(number);
 }
+
+// Copies the first `capacity - 1` characters of a label, and a NUL.
+template <std::size_t capacity>
+void copyLabel(char (&to)[capacity], const char* label) {
+    std::size_t length = strnlen(label, capacity - 1);
+    std::memcpy(to, label, length);
+    to[length] = '\0';
+}
+
+// Notes the first time the log behind in byte order is ahead in numbers.
+void noteLabelOrder(PairingCounts& counts, const char* skipped, const char* other, bool skippedIsOriginal) {
+    double skippedTime = 0.0;
+    double otherTime = 0.0;
+    if (counts.labelsOutOfNumericOrder || !labelNumber(skipped, skippedTime) || !labelNumber(other, otherTime) ||
+        skippedTime <= otherTime) {
+        return;
+    }
+    counts.labelsOutOfNumericOrder = true;
+    counts.skippedWasOriginal = skippedIsOriginal;
+    copyLabel(counts.skippedLabel, skipped);
+    copyLabel(counts.otherLabel, other);
+}
+
+// The log whose label sorts first moves on one block.
+RunEnd catchUp(Run& run) {
+    bool originalBehind = std::strcmp(run.original.timeLabel, run.quantized.timeLabel) < 0;
+    GridLogReader& behind = originalBehind ? run.original : run.quantized;
+    const GridLogReader& ahead = originalBehind ? run.quantized : run.original;
+    noteLabelOrder(run.counts, behind.timeLabel, ahead.timeLabel, originalBehind);
+    ++(originalBehind ? run.counts.unpairedOriginal : run.counts.unpairedQuantized);
+    advanceToNextBlock(behind);
+    if (hasFault(behind)) return originalBehind ? RunEnd::originalFault : RunEnd::quantizedFault;
+    return RunEnd::running;
+}
+
+BlockResult makeResult(const Run& run) {
+    BlockResult result;
+    result.counter = run.blockCounter;
+    const char* label = run.original.timeLabel;
+    copyLabel(result.label, label);
+    result.wholeLabel = label;
+    result.columns = run.columns;
+    result.rows = run.rows;
+    result.cells = static_cast<long long>(run.columns) * run.rows;
+    double cells = static_cast<double>(result.cells);
+    result.blockRelativeMean = run.sums.blockRelative / cells;
+    result.totalRelativeMean = run.sums.totalRelative / cells;
+    result.blockAbsoluteMean = run.sums.blockAbsolute / cells;
+    result.totalAbsoluteMean = run.sums.totalAbsolute / cells;
+    result.sums = run.sums;
+    result.totalCells = run.totalCells + result.cells;
+    return result;
+}
+
+// Reports the block and moves both logs on to their next blocks.
+RunEnd completeBlock(Run& run) {
+    if (!isBlockTerminator(run.quantized) && ++run.counts.longerQuantizedBlocks == 1) {
+        run.counts.firstLongerQuantizedLine = run.quantized.lineNumber;
+    }
+    BlockResult result = makeResult(run);
+    run.sink.receive(run.sink.context, result);
+    run.totalCells = result.totalCells;
+    advanceToNextBlock(run.original);
+    if (hasFault(run.original)) return RunEnd::originalFault;
+    advanceToNextBlock(run.quantized);
+    if (hasFault(run.quantized)) return RunEnd::quantizedFault;
+    run.blockCounter += 1.0;
+    startNextBlock(run.sums);
+    run.rows = 0;
+    return RunEnd::running;
+}
+
+// Compares the current rows of both logs and reads the next lines; the
+// original's next line may end the block.
+RunEnd compareRowPair(Run& run) {
+    GridLogReader& original = run.original;
+    GridLogReader& quantized = run.quantized;
+    if (isBlockTerminator(quantized) && !isBlockTerminator(original)) return RunEnd::blockShapesDiffer;
+    parseRow(original, run.originalRow);
+    if (hasFault(original)) return RunEnd::originalFault;
+    parseRow(quantized, run.quantizedRow);
+    if (hasFault(quantized)) return RunEnd::quantizedFault;
+    if (run.originalRow.count < run.quantizedRow.count) return RunEnd::blockShapesDiffer;
+    if (run.originalRow.count > run.quantizedRow.count && ++run.counts.widerOriginalRows == 1) {
+        run.counts.firstWiderOriginalLine = original.lineNumber;
+    }
+
+    run.columns = run.quantizedRow.count;
+    accumulateRow(run.sums, run.originalRow.values, run.quantizedRow.values, run.columns);
+
+    readLine(original);
+    if (hasFault(original)) return RunEnd::originalFault;
+    readLine(quantized);
+    if (hasFault(quantized)) return RunEnd::quantizedFault;
+    ++run.rows;
+    return isBlockTerminator(original) ? completeBlock(run) : RunEnd::running;
+}
+
+}  // namespace
+
+RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink, PairingCounts& counts) {
+    Run run(original, quantized, sink, counts);
+    while (!atEnd(original) && !atEnd(quantized)) {
+        bool paired = std::strcmp(original.timeLabel, quantized.timeLabel) == 0;
+        RunEnd end = paired ? compareRowPair(run) : catchUp(run);
+        if (end != RunEnd::running) return end;
+    }
+    return RunEnd::logEnded;
+}
+
+}  // namespace gridcmp

@@ -10,12 +10,15 @@
 
 namespace {
 
+using namespace gridcmp;
+
 void collect(void* results, const BlockResult& result) {
     static_cast<std::vector<BlockResult>*>(results)->push_back(result);
 }
 
 struct Comparison {
-    ComparisonEnd end;
+    RunEnd end;
+    PairingCounts counts;
     std::vector<BlockResult> results;
 };
 
@@ -29,7 +32,7 @@ Comparison compare(const std::string& original, const std::string& quantized) {
         takeTimeLabel(*reader);
     }
     Comparison run;
-    run.end = compareLogs(*log1, *log2, ResultSink{collect, &run.results});
+    run.end = compareLogs(*log1, *log2, ResultSink{collect, &run.results}, run.counts);
     return run;
 }
 
@@ -39,7 +42,7 @@ std::string block(const std::string& label, const std::string& rows, const std::
 
 TEST(CompareLogs, MeansOfOneRow) {
     Comparison run = compare(block("0.0", "1 1 2\n"), block("0.0", "1 2 2\n"));
-    EXPECT_EQ(run.end, ComparisonEnd::logEnded);
+    EXPECT_EQ(run.end, RunEnd::logEnded);
     ASSERT_EQ(run.results.size(), 1u);
     const BlockResult& r = run.results[0];
     EXPECT_EQ(r.counter, 0.0);
@@ -107,11 +110,11 @@ TEST(CompareLogs, SurplusOriginalValuesAndQuantizedRowsAreIgnored) {
 
 TEST(CompareLogs, StopsOnBlocksOfDifferentShapes) {
     Comparison narrower = compare(block("t", "1 1\n"), block("t", "1 1 2\n"));
-    EXPECT_EQ(narrower.end, ComparisonEnd::blockShapesDiffer);
+    EXPECT_EQ(narrower.end, RunEnd::blockShapesDiffer);
     EXPECT_TRUE(narrower.results.empty());
 
     Comparison shorter = compare(block("t", "1 1\n2 2\n"), block("t", "1 1\n"));
-    EXPECT_EQ(shorter.end, ComparisonEnd::blockShapesDiffer);
+    EXPECT_EQ(shorter.end, RunEnd::blockShapesDiffer);
 }
 
 TEST(CompareLogs, AnEmptyRowIsARowOfNoValues) {
@@ -125,7 +128,7 @@ TEST(CompareLogs, StopsAtAFaultInEitherLog) {
     std::string wide = "r";
     for (int i = 0; i < 401; ++i) wide += " 1";
     Comparison run = compare(block("t", "1 1\n" + wide + "\n"), block("t", "1 1\n1 1\n"));
-    EXPECT_EQ(run.end, ComparisonEnd::readerFault);
+    EXPECT_EQ(run.end, RunEnd::originalFault);
 }
 
 }  // namespace

@@ -1,21 +1,11 @@
 #include "driver/messages.h"
 
+namespace gridcmp {
+
 namespace {
 
 constexpr const char* kCredit = "Hecho por el equipo de gridcmp <gridcmp@example.org>";
 constexpr int kCreditWidth = 61;
-
-void writeFaultMessage(std::FILE* out, const GridLogReader& reader) {
-    const char* what = "";
-    switch (reader.fault) {
-        case LogFault::lineTooLong: what = "Linea de mas de 9999 caracteres en "; break;
-        case LogFault::rowTooWide: what = "Fila de mas de 400 valores en "; break;
-        case LogFault::timeLineWithoutLabel: what = "Linea de tiempo sin etiqueta en "; break;
-        case LogFault::readError: what = "Error de lectura en "; break;
-        case LogFault::none: return;
-    }
-    std::fprintf(out, "%s%s, linea %lld\n", what, reader.name, reader.faultLine);
-}
 
 }  // namespace
 
@@ -38,23 +28,4 @@ void writeEchoLine(std::FILE* out, const char* originalName, const char* quantiz
     std::fprintf(out, "Archivo original: %s quantificado:%s\n", originalName, quantizedName);
 }
 
-void writeRunEndMessage(std::FILE* out, RunEnd end, const GridLogReader& original,
-                        const GridLogReader& quantized) {
-    switch (end) {
-        case RunEnd::finished: return;
-        case RunEnd::originalEmpty:
-            std::fprintf(out, "Archivo vacio o con formato erroneo: %s\n", original.name);
-            return;
-        case RunEnd::quantizedEmpty:
-            std::fprintf(out, "Archivo vacio o con formato erroneo: %s\n", quantized.name);
-            return;
-        case RunEnd::noTimeLines: std::fputs("Both Files must have time lines.\n", out); return;
-        case RunEnd::originalFault: writeFaultMessage(out, original); return;
-        case RunEnd::quantizedFault: writeFaultMessage(out, quantized); return;
-        case RunEnd::blockShapesDiffer:
-            std::fprintf(out, "Bloques de distinta dimension en el tiempo %s: %s, linea %lld; %s, linea %lld\n",
-                         original.timeLabel, original.name, original.lineNumber, quantized.name,
-                         quantized.lineNumber);
-            return;
-    }
-}
+}  // namespace gridcmp

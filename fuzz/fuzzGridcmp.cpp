@@ -1,5 +1,6 @@
 // libFuzzer target: one input is two grid logs, compared in process exactly as
-// the program compares them, with the report going to /dev/null.
+// the program compares them, with the report and its end message going to
+// /dev/null.
 //
 // The input is split at the first kSplit line; without one, the input is
 // given as both logs (as `gridcmp a.log a.log`).
@@ -8,16 +9,23 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <new>
 
-#include "driver/messages.h"
-#include "driver/runComparison.h"
+#include "compare/compareLogs.h"
+#include "compare/startLogs.h"
+#include "report/ReportWriter.h"
+#include "report/endMessage.h"
 
 namespace {
 
+using namespace gridcmp;
+
 constexpr char kSplit[] = "\n=== quantized ===\n";
 
-GridLogReader original;
-GridLogReader quantized;
+// The readers' buffers are megabytes: made once, and each run's readers are
+// constructed anew in them (without clearing what is only looked at once read).
+alignas(GridLogReader) unsigned char originalStorage[sizeof(GridLogReader)];
+alignas(GridLogReader) unsigned char quantizedStorage[sizeof(GridLogReader)];
 
 std::FILE* openBytes(const std::uint8_t* data, std::size_t size) {
     // fmemopen wants a writable buffer even for reading; it does not write it.
@@ -37,19 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         second = data + firstSize + (sizeof kSplit - 1);
         secondSize = size - firstSize - (sizeof kSplit - 1);
     }
-    original = GridLogReader{};
-    quantized = GridLogReader{};
-    attachLog(original, openBytes(data, firstSize), "original.log");
-    attachLog(quantized, openBytes(second, secondSize), "quantized.log");
+    GridLogReader* original = new (originalStorage) GridLogReader;
+    GridLogReader* quantized = new (quantizedStorage) GridLogReader;
+    std::FILE* originalBytes = openBytes(data, firstSize);
+    std::FILE* quantizedBytes = openBytes(second, secondSize);
+    attachLog(*original, originalBytes, "original.log");
+    attachLog(*quantized, quantizedBytes, "quantized.log");
 
-    writeEchoLine(sink, original.name, quantized.name);
     ReportWriter report{sink};
-    RunEnd end = runComparison(original, quantized, report);
-    writeRunEndMessage(sink, end, original, quantized);
+    RunEnd end = startLogs(*original, *quantized);
+    if (end == RunEnd::running) {
+        PairingCounts counts;
+        end = compareLogs(*original, *quantized, reportSink(report), counts);
+    }
+    writeEndMessage(sink, end, *original, *quantized);
     std::fflush(sink);
 
-    for (GridLogReader* reader : {&original, &quantized}) {
-        if (reader->stream) std::fclose(reader->stream);
+    for (std::FILE* bytes : {originalBytes, quantizedBytes}) {
+        if (bytes) std::fclose(bytes);
     }
     return 0;
 }

@@ -1,24 +1,27 @@
 #include "gridlog/GridLogReader.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include "gridlog/cellValue.h"
 #include "platform/fastPaths.h"
 
+namespace gridcmp {
+
 static_assert(kLineReadAhead >= kCellValueReadAhead, "cell conversions read past the line too");
 
 namespace {
 
-char emptyLine[1 + kLineReadAhead] = {};
+const char emptyLine[1 + kLineReadAhead] = {};
 
 void setEmptyLine(GridLogReader& reader) {
     reader.line = emptyLine;
     reader.lineLength = 0;
 }
 
-void setFault(GridLogReader& reader, LogFault fault, long long line) {
-    reader.fault = fault;
+void stop(GridLogReader& reader, LogState state, long long line) {
+    reader.state = state;
     reader.faultLine = line;
     setEmptyLine(reader);
 }
@@ -51,27 +54,37 @@ bool contains(const GridLogReader& reader, const char (&text)[4]) {
 
 // Makes bytes [start, end) of the buffer the current line and NUL-terminates it.
 void deliverLine(GridLogReader& reader, std::size_t start, std::size_t end) {
-    reader.buffer[end] = '\0';
-    reader.line = reader.buffer + start;
+    char* bytes = reader.input.bytes;
+    bytes[end] = '\0';
+    reader.line = bytes + start;
     const void* nul = std::memchr(reader.line, '\0', end - start);
     reader.lineLength = nul ? static_cast<const char*>(nul) - reader.line : end - start;
     ++reader.lineNumber;
+    if (reader.lineLength > 0 && reader.line[reader.lineLength - 1] == '\r' && reader.firstCarriageReturnLine == 0) {
+        reader.firstCarriageReturnLine = reader.lineNumber;
+    }
 }
 
-// Moves the undelivered bytes to the front of the buffer and reads more after
-// them. Sets streamDrained when the stream has no more to give, at its end or
-// because it broke (streamBroken).
+// Moves the undelivered bytes to the front of the buffer and reads up to one
+// chunk more after them. Sets `drained` when the stream has no more to give,
+// at its end or because it broke (`broken`).
 void refill(GridLogReader& reader) {
-    std::size_t pending = reader.bufferEnd - reader.bufferStart;
-    std::memmove(reader.buffer, reader.buffer + reader.bufferStart, pending);
-    reader.bufferStart = 0;
-    reader.bufferEnd = pending;
-    std::size_t got = std::fread(reader.buffer + pending, 1, kReadChunkBytes - pending, reader.stream);
-    reader.bufferEnd += got;
-    if (got > 0) reader.anythingRead = true;
-    if (got == kReadChunkBytes - pending) return;
-    reader.streamDrained = true;
-    reader.streamBroken = std::ferror(reader.stream) != 0;
+    LogInput& input = reader.input;
+    std::size_t pending = input.end - input.start;
+    std::memmove(input.bytes, input.bytes + input.start, pending);
+    input.start = 0;
+    input.end = pending;
+    std::size_t wanted = kReadChunkBytes;  // there is room: pending is less than a line
+    errno = 0;
+    std::size_t got = std::fread(input.bytes + pending, 1, wanted, input.stream);
+    input.end += got;
+    // What is read ahead past the last line is never taken, but is read.
+    std::memset(input.bytes + input.end, 0, 1 + kLineReadAhead);
+    if (got > 0) input.anythingRead = true;
+    if (got == wanted) return;
+    input.drained = true;
+    input.broken = std::ferror(input.stream) != 0;
+    if (input.broken) reader.systemError = errno;
 }
 
 // Positions of the tokens of the current line: blank-separated, no empty ones.
@@ -90,7 +103,7 @@ const char* skipToken(const char* p, const char* end) {
 #if GRIDCMP_USE_WORDS
 // Looks at 64 bytes at a time; bytes past `length` (up to kLineReadAhead - 1)
 // are read and taken as blanks.
-int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts, int capacity) {
+int findTokenStarts(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
     int count = 0;
     std::uint64_t carry = 0;  // the last byte of the previous 64 was not a blank
     for (std::size_t base = 0; base < length; base += 64) {
@@ -111,7 +124,7 @@ int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts,
         std::uint64_t tokenStarts = text & ~((text << 1) | carry);
         carry = text >> 63;
         while (tokenStarts) {
-            starts[count++] = static_cast<std::uint16_t>(base + lowestSetBit(tokenStarts));
+            starts[count++] = static_cast<std::uint32_t>(base + lowestSetBit(tokenStarts));
             if (count == capacity) return count;
             tokenStarts &= tokenStarts - 1;
         }
@@ -119,12 +132,12 @@ int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts,
     return count;
 }
 #else
-int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts, int capacity) {
+int findTokenStarts(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
     const char* end = line + length;
     int count = 0;
     for (const char* token = skipBlanks(line, end); token < end && count < capacity;
          token = skipBlanks(skipToken(token, end), end)) {
-        starts[count++] = static_cast<std::uint16_t>(token - line);
+        starts[count++] = static_cast<std::uint32_t>(token - line);
     }
     return count;
 }
@@ -133,60 +146,66 @@ int findTokenStarts(const char* line, std::size_t length, std::uint16_t* starts,
 }  // namespace
 
 void openLog(GridLogReader& reader, const char* path) {
-    attachLog(reader, std::fopen(path, "rb"), path);
+    errno = 0;
+    std::FILE* stream = std::fopen(path, "rb");
+    if (!stream) reader.systemError = errno;
+    attachLog(reader, stream, path);
+    reader.input.ownsStream = stream != nullptr;
 }
 
 void attachLog(GridLogReader& reader, std::FILE* stream, const char* name) {
-    reader.stream = stream;
+    reader.input.stream = stream;
     reader.name = name;
-    reader.failed = stream == nullptr;
+    reader.timeLabel[0] = '\0';
+    if (!stream) reader.state = LogState::unopened;
     // Our own buffer is the only one; stdio's would just copy every byte again.
     if (stream) std::setvbuf(stream, nullptr, _IONBF, 0);
     setEmptyLine(reader);
 }
 
+void closeLog(GridLogReader& reader) {
+    if (reader.input.ownsStream) std::fclose(reader.input.stream);
+    reader.input.stream = nullptr;
+    reader.input.ownsStream = false;
+}
+
 void readLine(GridLogReader& reader) {
     setEmptyLine(reader);
-    while (!reader.failed && !reader.ended && !hasFault(reader)) {
-        char* start = reader.buffer + reader.bufferStart;
-        std::size_t available = reader.bufferEnd - reader.bufferStart;
+    LogInput& input = reader.input;
+    while (reader.state == LogState::reading) {
+        char* start = input.bytes + input.start;
+        std::size_t available = input.end - input.start;
         std::size_t searched = available < kLineCapacity ? available : kLineCapacity;
         const void* newline = std::memchr(start, '\n', searched);
         if (newline) {
-            std::size_t end = static_cast<const char*>(newline) - reader.buffer;
-            deliverLine(reader, reader.bufferStart, end);
-            reader.bufferStart = end + 1;
+            std::size_t end = static_cast<const char*>(newline) - input.bytes;
+            deliverLine(reader, input.start, end);
+            input.start = end + 1;
             return;
         }
         if (available >= kLineCapacity) {
-            setFault(reader, LogFault::lineTooLong, reader.lineNumber + 1);
+            stop(reader, LogState::lineTooLong, reader.lineNumber + 1);
             return;
         }
-        if (reader.streamDrained && reader.streamBroken) {
+        if (input.drained && input.broken) {
             // Every line read before the break has been delivered. A stream that
             // gave nothing at all (a directory, say) is one that could not be
-            // opened; one that breaks part way through is reported.
-            if (reader.anythingRead) {
-                setFault(reader, LogFault::readError, reader.lineNumber + 1);
-            } else {
-                reader.failed = true;
-            }
+            // opened; one that breaks part way through is a fault.
+            stop(reader, input.anythingRead ? LogState::readError : LogState::unopened, reader.lineNumber + 1);
             return;
         }
-        if (reader.streamDrained) {
+        if (input.drained) {
             if (available == 0) {
-                reader.ended = true;
+                reader.state = LogState::ended;
                 return;
             }
-            deliverLine(reader, reader.bufferStart, reader.bufferEnd);  // last line, no newline
-            reader.bufferStart = reader.bufferEnd;
+            deliverLine(reader, input.start, input.end);  // last line, no newline
+            input.start = input.end;
             return;
         }
         refill(reader);
     }
 }
-
-bool atEnd(const GridLogReader& reader) { return reader.ended; }
 
 void readStartLine(GridLogReader& reader) {
     readLine(reader);
@@ -206,7 +225,7 @@ void takeTimeLabel(GridLogReader& reader) {
         token = skipBlanks(skipToken(token, end), end);
     }
     if (token == end) {
-        setFault(reader, LogFault::timeLineWithoutLabel, reader.lineNumber);
+        stop(reader, LogState::timeLineWithoutLabel, reader.lineNumber);
         return;
     }
     std::size_t length = skipToken(token, end) - token;
@@ -218,22 +237,22 @@ void takeTimeLabel(GridLogReader& reader) {
 void advanceToNextBlock(GridLogReader& reader) {
     do {
         readLine(reader);
-        if (hasFault(reader) || reader.failed) return;
-    } while (!reader.ended && !contains(reader, "ine"));
-    if (!reader.ended) takeTimeLabel(reader);
+        if (reader.state != LogState::reading) break;
+    } while (!contains(reader, "ine"));
+    if (reader.state == LogState::reading) takeTimeLabel(reader);
 }
 
 void parseRow(GridLogReader& reader, RowValues& row) {
     // Where every token starts is found first, in one pass over the line; the
     // conversions then do not wait on each other, and run side by side.
     constexpr int kMostTokens = kMaxRowValues + 2;  // a row label, the values, one too many
-    std::uint16_t starts[kMostTokens];
+    std::uint32_t starts[kMostTokens];
     int tokens = findTokenStarts(reader.line, reader.lineLength, starts, kMostTokens);
     int first = reader.hasTimeLines ? 1 : 0;
     row.count = tokens > first ? tokens - first : 0;
     if (row.count > kMaxRowValues) {
         row.count = 0;
-        setFault(reader, LogFault::rowTooWide, reader.lineNumber);
+        stop(reader, LogState::rowTooWide, reader.lineNumber);
         return;
     }
     for (int i = 0; i < row.count; ++i) row.values[i] = cellValue(reader.line + starts[first + i]);
@@ -243,3 +262,5 @@ bool isBlockTerminator(const GridLogReader& reader) {
     const char* end = reader.line + reader.lineLength;
     return skipBlanks(reader.line, end) == end || contains(reader, "---");
 }
+
+}  // namespace gridcmp

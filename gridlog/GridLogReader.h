@@ -8,10 +8,10 @@
 //     a terminator: an empty or blank-only line, or one containing "---"
 //     anything up to the next time line (skipped)
 //
-// The reader never writes a message. It keeps what it meets as state that its
-// callers look at: `ended` (the end of the file was met), `failed` (the file
-// could not be opened or read), and `fault` (a line it cannot take). Once a
-// fault is set, every operation is a no-op; the caller is expected to stop.
+// The reader never writes a message. It keeps what it meets in `state`, which
+// its callers look at: the end of the file, a file that could not be read, or
+// a line it cannot take (a fault). After anything but `reading`, every read
+// gives an empty line; after a fault the caller is expected to stop.
 //
 // Lines are split at '\n' only, tokens at ' ' only: tab and carriage return are
 // ordinary characters. A line is text up to its first NUL byte, as the C string
@@ -21,70 +21,66 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "gridlog/LogInput.h"
 #include "gridlog/RowValues.h"
 
-// Longest line the program accepts is kLineCapacity - 1 characters.
-constexpr int kLineCapacity = 10000;
-// Bytes fetched from the file per read; lines are delivered from this buffer.
-constexpr int kReadChunkBytes = 1 << 18;
-// Rows are split 64 bytes at a time, and cells read ahead too: a line is
-// followed by this many readable bytes.
-constexpr int kLineReadAhead = 64;
+namespace gridcmp {
 
-enum class LogFault {
-    none,
-    lineTooLong,           // a line of kLineCapacity characters or more
-    rowTooWide,            // a data row of more than kMaxRowValues values
-    timeLineWithoutLabel,  // a time line with fewer than six tokens
-    readError,             // the file stopped being readable part way through
+enum class LogState {
+    reading,               // lines still come
+    ended,                 // a read met the end of the file
+    unopened,              // the file could not be opened, or gave nothing at all
+    lineTooLong,           // fault: a line of kLineCapacity characters or more
+    rowTooWide,            // fault: a data row of more than kMaxRowValues values
+    timeLineWithoutLabel,  // fault: a time line with fewer than six tokens
+    readError,             // fault: the file stopped being readable part way through
 };
 
 struct GridLogReader {
-    std::FILE* stream = nullptr;
-    const char* name = "";      // the file name as given, for messages
-    bool failed = false;        // not opened, or unreadable from its first byte
-    bool ended = false;         // a read met the end of the file
-    LogFault fault = LogFault::none;
-    long long faultLine = 0;    // 1-based number of the line the fault is about
-    long long lineNumber = 0;   // lines delivered so far
-    bool hasTimeLines = false;  // set by the start check; parseRow drops row labels
+    const char* name = "";       // the file name as given, for messages
+    LogState state = LogState::reading;
+    long long faultLine = 0;     // 1-based number of the line a fault is about
+    int systemError = 0;         // errno of a failed open or read, else 0
 
     // The current line as text: lineLength bytes up to (not including) its first
-    // NUL or its end, and always followed by a NUL. Points into `buffer`.
+    // NUL or its end, and always followed by a NUL.
     const char* line = nullptr;
     std::size_t lineLength = 0;
+    long long lineNumber = 0;    // lines delivered so far
+    long long firstCarriageReturnLine = 0;  // first line ending in '\r'; 0: none so far
 
-    char timeLabel[kLineCapacity] = {};  // label of the current block, whole
+    bool hasTimeLines = false;   // set by the start check; parseRow drops row labels
+    char timeLabel[kLineCapacity];  // label of the current block, whole
 
-    // Bytes [bufferStart, bufferEnd) of `buffer` are read but not yet delivered.
-    std::size_t bufferStart = 0;
-    std::size_t bufferEnd = 0;
-    bool streamDrained = false;  // the stream has nothing more to give
-    bool streamBroken = false;   // ... because reading it failed
-    bool anythingRead = false;
-    // +1: room for the NUL after a last line; then what the row split reads ahead.
-    char buffer[kReadChunkBytes + 1 + kLineReadAhead] = {};
+    LogInput input;              // the reader's own: not for callers
 };
 
 // Opens `path` for reading. A file that cannot be opened leaves the reader
-// failed: every readLine() then gives an empty line and atEnd() stays false.
-// `reader` must be freshly constructed; `path` must outlive it.
+// unopened (systemError says why): every readLine() then gives an empty line
+// and atEnd() stays false. `reader` must be freshly constructed; `path` must
+// outlive it.
 void openLog(GridLogReader& reader, const char* path);
 
-// Reads from an already open stream instead of a named file (in-process runs).
+// Reads from an already open stream instead of a named file; the caller keeps
+// the stream and closes it.
 void attachLog(GridLogReader& reader, std::FILE* stream, const char* name);
 
+// Closes the file if openLog opened it.
+void closeLog(GridLogReader& reader);
+
 // Makes the next line current. A last line without a newline is delivered like
-// any other; the read after it finds nothing and sets the end state, leaving the
-// line empty. After the end, a failure or a fault every read gives an empty line.
-// A line of kLineCapacity bytes or more sets LogFault::lineTooLong.
+// any other; the read after it finds nothing and ends the log, leaving the line
+// empty. A line of kLineCapacity bytes or more is the fault lineTooLong.
 void readLine(GridLogReader& reader);
 
 // True once a read has met the end of the file.
-bool atEnd(const GridLogReader& reader);
+inline bool atEnd(const GridLogReader& reader) { return reader.state == LogState::ended; }
 
 // True once the reader has met a line it cannot take; the caller stops there.
-inline bool hasFault(const GridLogReader& reader) { return reader.fault != LogFault::none; }
+inline bool hasFault(const GridLogReader& reader) {
+    return reader.state != LogState::reading && reader.state != LogState::ended &&
+           reader.state != LogState::unopened;
+}
 
 // Reads the first line, and once more if it is empty or a single blank.
 void readStartLine(GridLogReader& reader);
@@ -94,7 +90,7 @@ bool isStartTimeLine(const GridLogReader& reader);
 
 // Takes the sixth token of the current line as the block's time label, then
 // reads past the two header lines onto the first data row. A line with fewer
-// than six tokens sets LogFault::timeLineWithoutLabel.
+// than six tokens is the fault timeLineWithoutLabel.
 void takeTimeLabel(GridLogReader& reader);
 
 // Reads forward (at least one line) to the next line containing "ine" and takes
@@ -102,9 +98,10 @@ void takeTimeLabel(GridLogReader& reader);
 void advanceToNextBlock(GridLogReader& reader);
 
 // Splits the current line into values, dropping the row label when the log has
-// time lines. More than kMaxRowValues values set LogFault::rowTooWide.
-// The line itself is left as it was.
+// time lines. More than kMaxRowValues values are the fault rowTooWide.
 void parseRow(GridLogReader& reader, RowValues& row);
 
 // True when the current line has no token or contains "---".
 bool isBlockTerminator(const GridLogReader& reader);
+
+}  // namespace gridcmp

@@ -19,6 +19,8 @@
 
 namespace {
 
+using namespace gridcmp;
+
 TEST(ReadLine, SplitsAtNewlineOnlyAndKeepsCarriageReturnsAndTabs) {
     TestLog log("a b\r\n\nc\td\n");
     readLine(*log);
@@ -56,23 +58,26 @@ TEST(ReadLine, TextEndsAtTheFirstNulByte) {
     EXPECT_EQ(lineOf(*log), "next");
 }
 
-TEST(ReadLine, AcceptsLinesOf9999CharactersAndFaultsFrom10000) {
-    std::string longest(9999, 'x');
-    TestLog log("a\n" + longest + "\n" + longest + "y\n");
+// 1048575 characters, then one more; each line starts where the read before
+// left the buffer, so both are read across several chunks.
+TEST(ReadLine, AcceptsLinesOfTheLongestLengthAndFaultsFromOneMore) {
+    std::string longest(kLineCapacity - 1, 'x');
+    longest[12345] = 'y';
+    TestLog log("a\n" + longest + "\n" + longest + "z\n");
     readLine(*log);
     readLine(*log);
-    EXPECT_EQ(log->lineLength, 9999u);
-    EXPECT_EQ(log->fault, LogFault::none);
+    EXPECT_EQ(lineOf(*log), longest);
+    EXPECT_EQ(log->state, LogState::reading);
     readLine(*log);
-    EXPECT_EQ(log->fault, LogFault::lineTooLong);
+    EXPECT_EQ(log->state, LogState::lineTooLong);
     EXPECT_EQ(log->faultLine, 3);
     EXPECT_EQ(lineOf(*log), "");
 }
 
 TEST(ReadLine, FaultsOnATooLongLastLineWithoutNewline) {
-    TestLog log(std::string(10000, 'x'));
+    TestLog log(std::string(kLineCapacity, 'x'));
     readLine(*log);
-    EXPECT_EQ(log->fault, LogFault::lineTooLong);
+    EXPECT_EQ(log->state, LogState::lineTooLong);
     EXPECT_EQ(log->faultLine, 1);
 }
 
@@ -93,11 +98,11 @@ TEST(OpenLog, AnUnreadableFileGivesEmptyLinesAndNeverEnds) {
         auto reader = std::make_unique<GridLogReader>();
         openLog(*reader, path);
         readStartLine(*reader);
-        EXPECT_TRUE(reader->failed) << path;
+        EXPECT_EQ(reader->state, LogState::unopened) << path;
+        EXPECT_NE(reader->systemError, 0) << path;
         EXPECT_EQ(reader->lineLength, 0u);
         EXPECT_FALSE(atEnd(*reader));
-        EXPECT_EQ(reader->fault, LogFault::none);
-        if (reader->stream) std::fclose(reader->stream);
+        closeLog(*reader);
     }
 }
 
@@ -131,10 +136,10 @@ TEST(ReadLine, AStreamThatBreaksIsAFaultUnlessNothingCameAtAll) {
         attachLog(*reader, file, "net.log");
         for (int i = 0; i < 4; ++i) readLine(*reader);
         if (source.text.empty()) {
-            EXPECT_TRUE(reader->failed);  // as if it could not be opened
-            EXPECT_EQ(reader->fault, LogFault::none);
+            EXPECT_EQ(reader->state, LogState::unopened);  // as if it could not be opened
         } else {
-            EXPECT_EQ(reader->fault, LogFault::readError);
+            EXPECT_EQ(reader->state, LogState::readError);
+            EXPECT_EQ(reader->systemError, EIO);
             EXPECT_EQ(reader->faultLine, 3);
         }
         EXPECT_FALSE(atEnd(*reader));
@@ -199,7 +204,7 @@ TEST(TakeTimeLabel, FaultsOnFewerThanSixTokens) {
     readLine(*log);
     readLine(*log);
     takeTimeLabel(*log);
-    EXPECT_EQ(log->fault, LogFault::timeLineWithoutLabel);
+    EXPECT_EQ(log->state, LogState::timeLineWithoutLabel);
     EXPECT_EQ(log->faultLine, 2);
 }
 
@@ -251,10 +256,10 @@ TEST(ParseRow, TakesFourHundredValuesAndFaultsOnMore) {
     parseRow(*log, row);
     EXPECT_EQ(row.count, 400);
     EXPECT_EQ(row.values[399], 399.0);
-    EXPECT_EQ(log->fault, LogFault::none);
+    EXPECT_EQ(log->state, LogState::reading);
     readLine(*log);
     parseRow(*log, row);
-    EXPECT_EQ(log->fault, LogFault::rowTooWide);
+    EXPECT_EQ(log->state, LogState::rowTooWide);
     EXPECT_EQ(log->faultLine, 2);
 }
 

@@ -1,6 +1,8 @@
 // The cell values of one data row.
 #pragma once
 
+namespace gridcmp {
+
 // The program's stated capacity: grids of up to 400 columns.
 constexpr int kMaxRowValues = 400;
 
@@ -8,3 +10,5 @@ struct RowValues {
     double values[kMaxRowValues];
     int count = 0;
 };
+
+}  // namespace gridcmp

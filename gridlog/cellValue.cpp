@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdlib>
 
+namespace gridcmp {
+
 namespace {
 
 #ifdef __cpp_lib_to_chars
@@ -41,3 +43,5 @@ double otherCellValue(const char* token) {
     if (number == end) return 0.0;
     return std::strtod(number, nullptr);
 }
+
+}  // namespace gridcmp

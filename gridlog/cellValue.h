@@ -17,6 +17,8 @@
 #include "platform/exactDoubles.h"
 #include "platform/fastPaths.h"
 
+namespace gridcmp {
+
 constexpr int kCellValueReadAhead = 8;
 
 namespace cellvalue_detail {
@@ -145,3 +147,5 @@ inline double cellValue(const char* token) {
     std::memcpy(&value, &bits, sizeof value);
     return value;
 }
+
+}  // namespace gridcmp

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace gridcmp;
+
 std::uint64_t bitsOf(double v) {
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);

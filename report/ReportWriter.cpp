@@ -2,6 +2,8 @@
 
 #include "report/formatDecimal10.h"
 
+namespace gridcmp {
+
 namespace {
 
 void writeHeading(std::FILE* out, const BlockResult& result) {
@@ -29,7 +31,8 @@ void receiveBlock(void* writer, const BlockResult& result) {
 }  // namespace
 
 void writeBlock(ReportWriter& writer, const BlockResult& result) {
-    if (result.counter == 0.0) writeHeading(writer.out, result);
+    if (!writer.headingWritten) writeHeading(writer.out, result);
+    writer.headingWritten = true;
     // %g is the stream's default for doubles: 999999, then 1e+06.
     std::fprintf(writer.out, "%g\t\t%s", result.counter, result.label);
     const double means[] = {result.blockRelativeMean, result.totalRelativeMean,
@@ -45,3 +48,5 @@ ResultSink reportSink(ReportWriter& writer) {
     sink.context = &writer;
     return sink;
 }
+
+}  // namespace gridcmp

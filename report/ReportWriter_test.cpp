@@ -9,11 +9,14 @@
 
 namespace {
 
-std::string written(const BlockResult& result) {
+using namespace gridcmp;
+
+// What a writer writes for `result`, as the first result it gets or a later one.
+std::string written(const BlockResult& result, bool headingWritten = false) {
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
-    ReportWriter writer{out};
+    ReportWriter writer{out, headingWritten};
     writeBlock(writer, result);
     std::fclose(out);
     std::string s(text, size);
@@ -51,10 +54,10 @@ TEST(WriteBlock, TheFirstBlockComesWithTheHeading) {
 }
 
 TEST(WriteBlock, LaterBlocksAreOneLineWithTheStreamsCounterFormat) {
-    EXPECT_EQ(written(result(10.0, "1.5")), "10\t\t1.5\t\t0.25000000\t\t0.25000000\t\t0.50000000\t\t0.50000000\n");
-    EXPECT_EQ(written(result(999999.0, "x")).substr(0, 9), "999999\t\tx");
-    EXPECT_EQ(written(result(1000000.0, "x")).substr(0, 8), "1e+06\t\tx");
-    EXPECT_EQ(written(result(1234567.0, "x")).substr(0, 14), "1.23457e+06\t\tx");
+    EXPECT_EQ(written(result(10.0, "1.5"), true), "10\t\t1.5\t\t0.25000000\t\t0.25000000\t\t0.50000000\t\t0.50000000\n");
+    EXPECT_EQ(written(result(999999.0, "x"), true).substr(0, 9), "999999\t\tx");
+    EXPECT_EQ(written(result(1000000.0, "x"), true).substr(0, 8), "1e+06\t\tx");
+    EXPECT_EQ(written(result(1234567.0, "x"), true).substr(0, 14), "1.23457e+06\t\tx");
 }
 
 }  // namespace

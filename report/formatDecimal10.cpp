@@ -6,6 +6,8 @@
 
 #include "platform/exactDoubles.h"
 
+namespace gridcmp {
+
 namespace {
 
 constexpr int kDigits = 10;
@@ -101,3 +103,5 @@ DecimalText formatDecimal10(double v) {
     text.length = kDigits;
     return text;
 }
+
+}  // namespace gridcmp

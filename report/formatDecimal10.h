@@ -1,6 +1,8 @@
 // The ten-character decimal text of an error mean.
 #pragma once
 
+namespace gridcmp {
+
 // Room for every text formatDecimal10 can give: the integer digits of the
 // largest double (309) and a NUL.
 constexpr int kDecimalTextCapacity = 320;
@@ -18,3 +20,5 @@ struct DecimalText {
 // Infinity gives "inf" and not-a-number "nan". Expects v >= 0 (the means are of
 // absolute values); a negative v gives the text of its magnitude.
 DecimalText formatDecimal10(double v);
+
+}  // namespace gridcmp

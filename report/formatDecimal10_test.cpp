@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace gridcmp;
+
 std::string text(double v) { return formatDecimal10(v).chars; }
 
 TEST(FormatDecimal10, PlacesTenDigitsByTheRoundedValue) {

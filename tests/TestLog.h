@@ -10,22 +10,26 @@
 class TestLog {
 public:
     explicit TestLog(const std::string& text, const char* name = "test.log")
-        : reader_(std::make_unique<GridLogReader>()) {
+        : reader_(new gridcmp::GridLogReader) {
         std::FILE* file = std::tmpfile();
         std::fwrite(text.data(), 1, text.size(), file);
         std::rewind(file);
+        stream_ = file;
         attachLog(*reader_, file, name);
     }
-    ~TestLog() { std::fclose(reader_->stream); }
+    ~TestLog() { std::fclose(stream_); }
     TestLog(const TestLog&) = delete;
     TestLog& operator=(const TestLog&) = delete;
 
-    GridLogReader& operator*() { return *reader_; }
-    GridLogReader* operator->() { return reader_.get(); }
+    gridcmp::GridLogReader& operator*() { return *reader_; }
+    gridcmp::GridLogReader* operator->() { return reader_.get(); }
 
 private:
-    std::unique_ptr<GridLogReader> reader_;
+    // Not value-initialized: the reader's buffers are megabytes that are never
+    // looked at before they are read into.
+    std::unique_ptr<gridcmp::GridLogReader> reader_;
+    std::FILE* stream_ = nullptr;
 };
 
 // The current line of a reader as a string.
-inline std::string lineOf(const GridLogReader& reader) { return std::string(reader.line, reader.lineLength); }
+inline std::string lineOf(const gridcmp::GridLogReader& reader) { return std::string(reader.line, reader.lineLength); }

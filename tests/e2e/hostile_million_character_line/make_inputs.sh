@@ -1,2 +1,0 @@
-# A data row of a million characters.
-{ printf 'VistaGrid timeline paso t = 0.0\nh\nh\n1'; dd if=/dev/zero bs=1000000 count=1 2>/dev/null | tr '\0' 7; printf '\n\n'; } >original.log
