@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the gridcmp binary on one end-to-end case and compares its whole standard
-# output and its exit status with the case's expected files.
+# Runs a binary (gridcmp or gridcmp-study) on one end-to-end case and compares
+# its whole standard output, its standard error and its exit status with the
+# case's expected files.
 #
 #   run_e2e_case.sh CASE_DIR [EMULATOR...] BINARY
 #
@@ -10,6 +11,8 @@
 #   args             the command line after the program name, read by bash
 #                    (so "<(cat a.log)" gives a pipe); may be empty
 #   expected.out     the exact standard output
+#   expected.err     optional: the exact standard error (without it, there
+#                    must be none)
 #   expected.status  the exact exit status
 #   make_inputs.sh   optional: writes inputs too large or odd to keep in git
 #                    (GRIDCMP_SOURCE_DIR names the source tree)
@@ -42,7 +45,13 @@ if [ "$status" != "$(cat expected.status)" ]; then
   echo "exit status $status, expected $(cat expected.status)"
   ok=0
 fi
-if [ -s actual.err ]; then
+if [ -f expected.err ]; then
+  if ! cmp -s expected.err actual.err; then
+    echo "standard error differs from expected.err:"
+    diff expected.err actual.err | head -n 40
+    ok=0
+  fi
+elif [ -s actual.err ]; then
   echo "unexpected standard error:"
   head -n 20 actual.err
   ok=0
