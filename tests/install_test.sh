@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and runs the installed gridcmp on
-# the example pair: its report must be the example's expected report.
+# Installs the build into a temporary prefix and runs the installed programs
+# on the example pair: gridcmp's report must be the example's expected report.
 #
 #   install_test.sh BUILD_DIR [EMULATOR...]
 #
@@ -12,7 +12,8 @@ source=$(cd "$(dirname "$0")/.." && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for installed in bin/gridcmp bin/gridcmp-plot share/man/man1/gridcmp.1; do
+for installed in bin/gridcmp bin/gridcmp-study bin/gridcmp-plot share/man/man1/gridcmp.1 \
+                 share/man/man1/gridcmp-study.1 share/man/man1/gridcmp-plot.1; do
   [ -f "$prefix/$installed" ] || { echo "not installed: $installed"; exit 1; }
 done
 cd "$source"
@@ -20,3 +21,5 @@ status=0
 "$@" "$prefix/bin/gridcmp" examples/original.log examples/quantized.log >"$prefix/report" || status=$?
 [ "$status" = 1 ] || { echo "exit status $status, expected 1"; exit 1; }
 cmp "$prefix/report" examples/expected-report.txt
+"$@" "$prefix/bin/gridcmp-study" -q examples/original.log examples/quantized.log >/dev/null ||
+  { echo "the installed gridcmp-study failed on the example pair"; exit 1; }
