@@ -8,6 +8,8 @@
 #
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
+#   bench/run.sh --study [MB]  gridcmp-study on two runs: one after the other
+#                            (-j 1) against side by side (-j 2); default 200
 #
 # Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED,
 # CELLS (field, the default: a smooth simulated field; random: every cell's
@@ -42,6 +44,25 @@ measure() {
   local out=$1; shift
   python3 "$root/bench/measure.py" "$runs" "$bytes" "$out" "$@"
 }
+
+if [ "${1:-}" = --study ]; then
+  mb=${2:-200}
+  make_pair "$mb"
+  second=$dir/quantized-${mb}MB-$cells-seed$seed-second.log
+  [ -s "$second" ] || cp "$quantized" "$second"
+  bytes=$(( 2 * $(wc -c <"$original") + $(wc -c <"$quantized") + $(wc -c <"$second") ))
+  cat "$original" "$quantized" "$second" >/dev/null  # warm the page cache
+  echo "two runs of a ${mb} MB original and ${mb} MB quantized log each, median of $runs runs"
+  printf '%-34s %9s  %9s  %10s\n' "gridcmp-study" seconds MB/s "peak KB"
+  one=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized" "$second")
+  two=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized" "$second")
+  printf '%-34s %s\n' "-j 1 (one run after the other)" "$one" "-j 2 (side by side)" "$two"
+  awk -v one="$one" -v two="$two" 'BEGIN {
+    split(one, a, " "); split(two, b, " ")
+    printf "wall time side by side / one after the other: %.2f\n", b[1] / a[1]
+  }'
+  exit 0
+fi
 
 if [ "${1:-}" = --memory ]; then
   make_pair 1; small_o=$original; small_q=$quantized

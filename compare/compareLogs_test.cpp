@@ -131,4 +131,48 @@ TEST(CompareLogs, StopsAtAFaultInEitherLog) {
     EXPECT_EQ(run.end, RunEnd::originalFault);
 }
 
+// What a run passes over is counted, for gridcmp-study to say.
+TEST(CompareLogs, CountsWhatItPassesOver) {
+    std::string row = "1 1 2\n";
+    Comparison run = compare(block("0.5", row) + block("1.0", "1 1 2 3\n") + block("2.0", row),
+                             block("0.5", row + "2 5 5\n") + block("0.7", row) + block("1.0", row) + block("2.0", row));
+    EXPECT_EQ(run.end, RunEnd::logEnded);
+    EXPECT_EQ(run.results.size(), 3u);
+    EXPECT_EQ(run.counts.unpairedOriginal, 0);
+    EXPECT_EQ(run.counts.unpairedQuantized, 1);  // 0.7
+    EXPECT_EQ(run.counts.widerOriginalRows, 1);  // 1.0: three values against two
+    EXPECT_EQ(run.counts.firstWiderOriginalLine, 9);
+    EXPECT_EQ(run.counts.longerQuantizedBlocks, 1);  // 0.5: two rows against one
+    EXPECT_EQ(run.counts.firstLongerQuantizedLine, 5);
+    EXPECT_FALSE(run.counts.labelsOutOfNumericOrder);
+}
+
+// "10.0" sorts before "9.5": the quantized block 10.0 is skipped for want of a
+// partner, though its time comes after 9.5; a missing block then loses all
+// the later ones.
+TEST(CompareLogs, NotesLabelsWhoseByteOrderIsNotTheirNumericOrder) {
+    std::string row = "1 1\n";
+    Comparison run = compare(block("9.0", row) + block("9.5", row) + block("10.0", row),
+                             block("9.0", row) + block("10.0", row));
+    EXPECT_EQ(run.results.size(), 1u);
+    EXPECT_TRUE(run.counts.labelsOutOfNumericOrder);
+    EXPECT_FALSE(run.counts.skippedWasOriginal);
+    EXPECT_STREQ(run.counts.skippedLabel, "10.0");
+    EXPECT_STREQ(run.counts.otherLabel, "9.5");
+
+    Comparison spelled = compare(block("0.50", row), block("0.5000", row) + block("x", row));
+    EXPECT_FALSE(spelled.counts.labelsOutOfNumericOrder);  // equal numbers; text labels are not numbers
+}
+
+// Each result carries the sums and every cell so far, for means over them.
+TEST(CompareLogs, ResultsCarryTheSumsAndTheCellsSoFar) {
+    Comparison run = compare(block("1", "1 1 1\n2 1 1\n") + block("2", "1 1 1 1\n"),
+                             block("1", "1 2 2\n2 2 2\n") + block("2", "1 3 3 3\n"));
+    ASSERT_EQ(run.results.size(), 2u);
+    EXPECT_EQ(run.results[0].totalCells, 4);
+    EXPECT_EQ(run.results[1].totalCells, 7);
+    EXPECT_EQ(run.results[1].sums.totalAbsolute, 4.0 + 6.0);
+    EXPECT_EQ(run.results[1].sums.blockAbsolute, 6.0);
+}
+
 }  // namespace

@@ -50,6 +50,16 @@ TEST(ReadLine, DeliversALastLineWithoutNewlineThenEnds) {
     EXPECT_TRUE(atEnd(*log));
 }
 
+// Noted for gridcmp-study: a log written with "\r\n" line ends.
+TEST(ReadLine, NotesTheFirstLineThatEndsInACarriageReturn) {
+    TestLog log("a\nb\r\nc\r\n");
+    readLine(*log);
+    EXPECT_EQ(log->firstCarriageReturnLine, 0);
+    readLine(*log);
+    readLine(*log);
+    EXPECT_EQ(log->firstCarriageReturnLine, 2);
+}
+
 TEST(ReadLine, TextEndsAtTheFirstNulByte) {
     TestLog log(std::string("ab\0 ine\nnext\n", 13));
     readLine(*log);

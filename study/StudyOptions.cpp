@@ -73,7 +73,12 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
+    // From the start, also when called again (tests): glibc starts anew at 0.
+#ifdef __GLIBC__
+    optind = 0;
+#else
     optind = 1;
+#endif
     for (;;) {
         int index = 0;
         int choice = getopt_long(argc, argv, ":t:j:qhV", longOptions, &index);

@@ -1,0 +1,19 @@
+#include "study/escapedText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace gridcmp;
+
+// Labels come from logs: nothing in them may end a table's field or row, or
+// change a terminal line.
+TEST(EscapedText, WritesControlCharactersAndBackslashesAsEscapes) {
+    EXPECT_EQ(escapedText("0.5000"), "0.5000");
+    EXPECT_EQ(escapedText("0.5\r"), "0.5\\r");
+    EXPECT_EQ(escapedText("a\tb\nc\\d"), "a\\tb\\nc\\\\d");
+    EXPECT_EQ(escapedText("\x1b[2J\x7f"), "\\x1B[2J\\x7F");
+    EXPECT_EQ(escapedText("t\xc3\xa9"), "t\xc3\xa9");  // UTF-8 stays as it is
+}
+
+}  // namespace
