@@ -106,9 +106,19 @@ std::vector<std::string> passedOver(const RunSummary& run, bool aboutOriginal) {
     return said;
 }
 
-bool aboveLimit(const RunSummary& run, const StudyOptions& options) {
-    return (options.hasMaxRelative && compared(run) && !(run.relativeMean <= options.maxRelative)) ||
-           (options.hasMaxAbsolute && compared(run) && !(run.absoluteMean <= options.maxAbsolute));
+// The means of the run above the limits given, in words (nan is above any).
+std::vector<std::string> aboveLimits(const RunSummary& run, const StudyOptions& options) {
+    std::vector<std::string> said;
+    if (!compared(run)) return said;
+    if (options.hasMaxRelative && !(run.relativeMean <= options.maxRelative)) {
+        said.push_back(run.quantized + ": mean |1-s/q| " + number(run.relativeMean) + " is above --max-relative " +
+                       number(options.maxRelative));
+    }
+    if (options.hasMaxAbsolute && !(run.absoluteMean <= options.maxAbsolute)) {
+        said.push_back(run.quantized + ": mean |s-q| " + number(run.absoluteMean) + " is above --max-absolute " +
+                       number(options.maxAbsolute));
+    }
+    return said;
 }
 
 }  // namespace
@@ -145,14 +155,7 @@ void writeDiagnostics(std::FILE* out, const RunSummary& run, const StudyOptions&
     }
     if (run.end != RunEnd::logEnded) say(run.quantized + ": the comparison stopped: " + run.endMessage);
     for (const std::string& text : passedOver(run, aboutOriginal)) say(text);
-    if (options.hasMaxRelative && compared(run) && !(run.relativeMean <= options.maxRelative)) {
-        say(run.quantized + ": mean |1-s/q| " + number(run.relativeMean) + " is above --max-relative " +
-            number(options.maxRelative));
-    }
-    if (options.hasMaxAbsolute && compared(run) && !(run.absoluteMean <= options.maxAbsolute)) {
-        say(run.quantized + ": mean |s-q| " + number(run.absoluteMean) + " is above --max-absolute " +
-            number(options.maxAbsolute));
-    }
+    for (const std::string& text : aboveLimits(run, options)) say(text);
 }
 
 int studyExitStatus(const std::vector<RunSummary>& runs, const StudyOptions& options) {
@@ -164,7 +167,7 @@ int studyExitStatus(const std::vector<RunSummary>& runs, const StudyOptions& opt
         })) {
         return 1;
     }
-    return any([&options](const RunSummary& run) { return aboveLimit(run, options); }) ? 3 : 0;
+    return any([&options](const RunSummary& run) { return !aboveLimits(run, options).empty(); }) ? 3 : 0;
 }
 
 }  // namespace gridcmp
