@@ -24,15 +24,15 @@ struct Comparison {
 
 // Compares two logs as the driver does after its start-up checks.
 Comparison compare(const std::string& original, const std::string& quantized) {
-    TestLog log1(original, "s.log");
-    TestLog log2(quantized, "q.log");
-    for (GridLogReader* reader : {&*log1, &*log2}) {
+    TestLog originalLog(original, "s.log");
+    TestLog quantizedLog(quantized, "q.log");
+    for (GridLogReader* reader : {&*originalLog, &*quantizedLog}) {
         readStartLine(*reader);
         reader->hasTimeLines = true;
         takeTimeLabel(*reader);
     }
     Comparison run;
-    run.end = compareLogs(*log1, *log2, ResultSink{collect, &run.results}, run.counts);
+    run.end = compareLogs(*originalLog, *quantizedLog, ResultSink{collect, &run.results}, run.counts);
     return run;
 }
 

@@ -8,9 +8,11 @@
 // comparison passes over in silence.
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "study/StudyOptions.h"
@@ -41,15 +43,46 @@ bool readableAgain(const std::string& path) {
     return S_ISREG(status.st_mode) || S_ISBLK(status.st_mode);
 }
 
-// Copies what was written to `from` (rewound) to `to`.
-bool copyRows(std::FILE* from, std::FILE* to) {
-    std::rewind(from);
-    char chunk[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, from)) > 0) {
-        if (std::fwrite(chunk, 1, got, to) != got) return false;
+// The table's rows are gathered per run in a file of its own, in a folder
+// made for them: runs side by side do not mix their rows, memory stays the
+// same, and no more files are open than runs going on at once.
+struct RowFiles {
+    std::string folder;  // empty: no table wanted
+    std::string of(int run) const { return folder + "/run-" + std::to_string(run) + ".tsv"; }
+};
+
+bool makeRowFiles(RowFiles& rows, std::string& error) {
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/gridcmp-study-XXXXXX";
+    if (!mkdtemp(&folder[0])) {
+        error = "cannot make a temporary folder for the table in " + folder.substr(0, folder.rfind('/')) + ": " +
+                std::strerror(errno);
+        return false;
     }
-    return !std::ferror(from);
+    rows.folder = folder;
+    return true;
+}
+
+// Appends each run's rows to `table`, in run order, and removes them.
+bool gatherRows(const RowFiles& rows, int runCount, std::FILE* table) {
+    bool copied = true;
+    char chunk[1 << 16];
+    for (int run = 0; run < runCount; ++run) {
+        std::FILE* from = std::fopen(rows.of(run).c_str(), "rb");
+        if (!from) {
+            copied = false;
+            continue;
+        }
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, from)) > 0) {
+            if (std::fwrite(chunk, 1, got, table) != got) copied = false;
+        }
+        copied = copied && !std::ferror(from);
+        std::fclose(from);
+        std::remove(rows.of(run).c_str());
+    }
+    rmdir(rows.folder.c_str());
+    return copied;
 }
 
 }  // namespace
@@ -68,8 +101,6 @@ int main(int argc, char** argv) {
         return usageError(options.original + " is a pipe or device, and is read once per run: save it to a file first");
     }
 
-    // The table's rows are gathered per run in a file of its own, so that runs
-    // side by side do not mix them and memory stays the same.
     bool tableToOutput = options.table == "-";
     std::FILE* table = nullptr;
     if (tableToOutput) {
@@ -78,24 +109,25 @@ int main(int argc, char** argv) {
         table = std::fopen(options.table.c_str(), "w");
         if (!table) return usageError("cannot write " + options.table + ": " + std::strerror(errno));
     }
-    std::vector<std::FILE*> rows(runCount, nullptr);
-    for (std::FILE*& runRows : rows) {
-        if (table && !(runRows = std::tmpfile())) {
-            return usageError(std::string("cannot make a temporary file for the table: ") + std::strerror(errno));
-        }
-    }
+    RowFiles rows;
+    if (table && !makeRowFiles(rows, error)) return usageError(error);
 
     std::vector<RunSummary> runs(runCount);
     int jobs = options.jobs > 0 ? options.jobs : usableProcessors();
     runInParallel(runCount, jobs, [&](int i) {
         const char* quantized = options.quantized[i].c_str();
-        runs[i] = compareRun(options.original.c_str(), quantized, quantized, rows[i]);
+        std::FILE* runRows = table ? std::fopen(rows.of(i).c_str(), "wb") : nullptr;
+        runs[i] = compareRun(options.original.c_str(), quantized, quantized, runRows);
+        if (table && (!runRows || std::fclose(runRows) != 0)) {
+            runs[i].tableWriteFailed = true;
+            runs[i].tableWriteError = errno;
+        }
     });
 
     bool tableWritten = true;
     if (table) {
         writeTableHeader(table);
-        for (std::FILE* runRows : rows) tableWritten = copyRows(runRows, table) && tableWritten;
+        tableWritten = gatherRows(rows, runCount, table);
         tableWritten = std::fflush(table) == 0 && !std::ferror(table) && tableWritten;
         int tableError = errno;
         if (!tableToOutput) tableWritten = std::fclose(table) == 0 && tableWritten;
@@ -103,9 +135,6 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "gridcmp-study: cannot write the table %s: %s\n",
                          tableToOutput ? "to standard output" : options.table.c_str(), std::strerror(tableError));
         }
-    }
-    for (std::FILE* runRows : rows) {
-        if (runRows) std::fclose(runRows);
     }
 
     writeSummary(tableToOutput ? stderr : stdout, runs);

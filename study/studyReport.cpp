@@ -153,6 +153,7 @@ void writeDiagnostics(std::FILE* out, const RunSummary& run, const StudyOptions&
         }
         return;
     }
+    if (run.tableWriteFailed) say(run.quantized + ": cannot write its rows of the table: " + reasonOf(run.tableWriteError));
     if (run.end != RunEnd::logEnded) say(run.quantized + ": the comparison stopped: " + run.endMessage);
     for (const std::string& text : passedOver(run, aboutOriginal)) say(text);
     for (const std::string& text : aboveLimits(run, options)) say(text);
