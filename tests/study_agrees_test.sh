@@ -20,7 +20,7 @@ result_lines() { grep -a -E "^[0-9][0-9.e+]*$(printf '\t\t')" || true; }
 # agree ORIGINAL QUANTIZED TABLE: the table's rows of QUANTIZED against gridcmp.
 agree() {
   "${run[@]}" "$build/gridcmp" "$1" "$2" | result_lines >"$work/gridcmp.lines"
-  "$build/tests/tableToReport" "$2" <"$3" >"$work/study.lines"
+  "${run[@]}" "$build/tests/tableToReport" "$2" <"$3" >"$work/study.lines"
   if ! cmp -s "$work/gridcmp.lines" "$work/study.lines"; then
     echo "$4: the study's figures differ from gridcmp's for $2:"
     diff "$work/gridcmp.lines" "$work/study.lines" | head -n 10
