@@ -25,6 +25,15 @@ struct BlockResult {
     long long totalCells = 0;
 };
 
+// The running means over every cell compared so far: the sums since the start
+// over all their cells (the report divides them by this block's cells).
+inline double runningRelativeMean(const BlockResult& result) {
+    return result.sums.totalRelative / static_cast<double>(result.totalCells);
+}
+inline double runningAbsoluteMean(const BlockResult& result) {
+    return result.sums.totalAbsolute / static_cast<double>(result.totalCells);
+}
+
 // Receives each completed block, in block order.
 struct ResultSink {
     void (*receive)(void* context, const BlockResult& result) = nullptr;

@@ -10,15 +10,11 @@
 
 #include "gridlog/RowValues.h"
 
+#include "tests/doubleBits.h"
+
 namespace {
 
 using namespace gridcmp;
-
-std::uint64_t bitsOf(double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
 
 // The sums must be exactly those of adding each cell's terms in order.
 TEST(AccumulateRow, SumsTheTermsOfEveryCellInOrder) {

@@ -10,15 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/doubleBits.h"
+
 namespace {
 
 using namespace gridcmp;
-
-std::uint64_t bitsOf(double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
 
 // A token inside a line ends at a blank or at the line's NUL; what follows
 // must not be taken into it.

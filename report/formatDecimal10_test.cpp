@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/doubleBits.h"
+
 namespace {
 
 using namespace gridcmp;
@@ -78,12 +80,6 @@ TEST(FormatDecimal10, EveryTextBelowTenToTheTenHasTenCharacters) {
 // glibc's ecvt on 32-bit x86 scales in the x87 unit's wider registers, and
 // its digits differ from those of every other machine; reports follow the rest.
 #if defined(__GLIBC__) && !defined(__i386__)
-double fromBits(std::uint64_t bits) {
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
 // The values to check against the C library: random bit patterns over the
 // whole range, subnormals, the neighbours of every power of ten, values whose
 // tenth digit is followed by a 5 (where the scaling decides), carries, and

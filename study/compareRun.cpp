@@ -32,8 +32,8 @@ void collect(void* context, const BlockResult& result) {
     RunSummary& summary = *collector.summary;
     ++summary.blocksPaired;
     summary.cellsCompared = result.totalCells;
-    summary.relativeMean = result.sums.totalRelative / static_cast<double>(result.totalCells);
-    summary.absoluteMean = result.sums.totalAbsolute / static_cast<double>(result.totalCells);
+    summary.relativeMean = runningRelativeMean(result);
+    summary.absoluteMean = runningAbsoluteMean(result);
     if (!std::isfinite(result.blockRelativeMean)) {
         ++summary.nonFiniteRelativeBlocks;
     } else if (!summary.hasWorstRelative || result.blockRelativeMean > summary.worstRelative) {

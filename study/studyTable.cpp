@@ -31,13 +31,8 @@ void writeTableRow(std::FILE* out, const char* run, const BlockResult& result) {
     std::fputc('\t', out);
     writeEscapedText(out, result.wholeLabel);
     std::fprintf(out, "\t%d\t%lld\t%lld", result.columns, result.rows, result.cells);
-    double cellsSoFar = static_cast<double>(result.totalCells);
-    const double numbers[] = {result.blockRelativeMean,
-                              result.totalRelativeMean,
-                              result.blockAbsoluteMean,
-                              result.totalAbsoluteMean,
-                              result.sums.totalRelative / cellsSoFar,
-                              result.sums.totalAbsolute / cellsSoFar};
+    const double numbers[] = {result.blockRelativeMean,  result.totalRelativeMean,      result.blockAbsoluteMean,
+                              result.totalAbsoluteMean,  runningRelativeMean(result), runningAbsoluteMean(result)};
     for (double number : numbers) writeNumber(out, number);
     std::fputc('\n', out);
 }
