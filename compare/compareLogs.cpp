@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "compare/ErrorAccumulators.h"
+#include "platform/classicLocale.h"
 
 namespace gridcmp {
 
@@ -21,13 +22,17 @@ struct Run {
     double blockCounter = 0.0;
     long long rows = 0;
     int columns = 0;
-    long long totalCells = 0;
+    long long cellsCompared = 0;       // in the current block
+    long long totalCellsCompared = 0;  // in the blocks completed before it
+    int firstRowColumns = 0;           // the width of the block's first quantized row
+    bool ragged = false;               // a later quantized row of the block is not as wide
     RowValues originalRow;
     RowValues quantizedRow;
 };
 
 // The label as a number, when the whole label is one.
 bool labelNumber(const char* label, double& number) {
+    ClassicLocaleScope classic;
     char* end = nullptr;
     number = std::strtod(label, &end);
     return end != label && *end == '\0' && std::isfinite(number);
@@ -82,7 +87,8 @@ BlockResult makeResult(const Run& run) {
     result.blockAbsoluteMean = run.sums.blockAbsolute / cells;
     result.totalAbsoluteMean = run.sums.totalAbsolute / cells;
     result.sums = run.sums;
-    result.totalCells = run.totalCells + result.cells;
+    result.cellsCompared = run.cellsCompared;
+    result.totalCellsCompared = run.totalCellsCompared + run.cellsCompared;
     return result;
 }
 
@@ -93,7 +99,7 @@ RunEnd completeBlock(Run& run) {
     }
     BlockResult result = makeResult(run);
     run.sink.receive(run.sink.context, result);
-    run.totalCells = result.totalCells;
+    run.totalCellsCompared = result.totalCellsCompared;
     advanceToNextBlock(run.original);
     if (hasFault(run.original)) return RunEnd::originalFault;
     advanceToNextBlock(run.quantized);
@@ -101,6 +107,8 @@ RunEnd completeBlock(Run& run) {
     run.blockCounter += 1.0;
     startNextBlock(run.sums);
     run.rows = 0;
+    run.cellsCompared = 0;
+    run.ragged = false;
     return RunEnd::running;
 }
 
@@ -109,7 +117,12 @@ RunEnd completeBlock(Run& run) {
 RunEnd compareRowPair(Run& run) {
     GridLogReader& original = run.original;
     GridLogReader& quantized = run.quantized;
-    if (isBlockTerminator(quantized) && !isBlockTerminator(original)) return RunEnd::blockShapesDiffer;
+    // A quantized block with fewer rows ends first: at its terminator, or
+    // straight at its next time line, which must not be read as a row.
+    if (!isBlockTerminator(original) &&
+        (isBlockTerminator(quantized) || (isTimeLine(quantized) && !isTimeLine(original)))) {
+        return RunEnd::blockShapesDiffer;
+    }
     parseRow(original, run.originalRow);
     if (hasFault(original)) return RunEnd::originalFault;
     parseRow(quantized, run.quantizedRow);
@@ -120,6 +133,13 @@ RunEnd compareRowPair(Run& run) {
     }
 
     run.columns = run.quantizedRow.count;
+    if (run.rows == 0) {
+        run.firstRowColumns = run.columns;
+    } else if (run.columns != run.firstRowColumns && !run.ragged) {
+        run.ragged = true;
+        if (++run.counts.raggedBlocks == 1) run.counts.firstRaggedLine = quantized.lineNumber;
+    }
+    run.cellsCompared += run.columns;
     accumulateRow(run.sums, run.originalRow.values, run.quantizedRow.values, run.columns);
 
     readLine(original);
@@ -134,6 +154,13 @@ RunEnd compareRowPair(Run& run) {
 
 RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink, PairingCounts& counts) {
     Run run(original, quantized, sink, counts);
+    // The first catch-up comes before any look at the ends: a log that ended
+    // while its start was read still lets the other move on once, and meet
+    // whatever that move meets.
+    if (std::strcmp(original.timeLabel, quantized.timeLabel) != 0) {
+        RunEnd end = catchUp(run);
+        if (end != RunEnd::running) return end;
+    }
     while (!atEnd(original) && !atEnd(quantized)) {
         bool paired = std::strcmp(original.timeLabel, quantized.timeLabel) == 0;
         RunEnd end = paired ? compareRowPair(run) : catchUp(run);

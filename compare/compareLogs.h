@@ -19,6 +19,8 @@ struct PairingCounts {
     long long firstWiderOriginalLine = 0;
     long long longerQuantizedBlocks = 0;  // paired blocks whose surplus quantized rows were skipped
     long long firstLongerQuantizedLine = 0;
+    long long raggedBlocks = 0;  // paired blocks whose quantized rows are not all as wide as the first
+    long long firstRaggedLine = 0;  // the quantized log's line of the first row of another width
     // The first skip where the labels' byte order and numeric order disagreed
     // ("10.0" sorts before "9.5"): the block of `skippedLabel` was passed over
     // though its number is larger than `otherLabel`'s. Both cut to 40 characters.
@@ -32,7 +34,9 @@ struct PairingCounts {
 // data row of its first block (startLogs). A block whose label sorts first (as
 // strcmp orders them) is skipped. Within a pair, the original's lines decide
 // where the block ends; its surplus values and the quantized log's surplus
-// rows are ignored. Hands each completed block to `sink`; writes nothing itself.
+// rows are ignored. A quantized block that ends before the original's (at a
+// terminator, or at a time line where the original has a data row) is a
+// shape mismatch. Hands each completed block to `sink`; writes nothing itself.
 // Returns RunEnd::logEnded, or the fault or shape mismatch it met first,
 // leaving both readers where it met it.
 RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink, PairingCounts& counts);

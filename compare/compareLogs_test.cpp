@@ -169,8 +169,8 @@ TEST(CompareLogs, ResultsCarryTheSumsAndTheCellsSoFar) {
     Comparison run = compare(block("1", "1 1 1\n2 1 1\n") + block("2", "1 1 1 1\n"),
                              block("1", "1 2 2\n2 2 2\n") + block("2", "1 3 3 3\n"));
     ASSERT_EQ(run.results.size(), 2u);
-    EXPECT_EQ(run.results[0].totalCells, 4);
-    EXPECT_EQ(run.results[1].totalCells, 7);
+    EXPECT_EQ(run.results[0].totalCellsCompared, 4);
+    EXPECT_EQ(run.results[1].totalCellsCompared, 7);
     EXPECT_EQ(run.results[1].sums.totalAbsolute, 4.0 + 6.0);
     EXPECT_EQ(run.results[1].sums.blockAbsolute, 6.0);
 }

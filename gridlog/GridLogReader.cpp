@@ -200,6 +200,7 @@ void readLine(GridLogReader& reader) {
                 return;
             }
             deliverLine(reader, input.start, input.end);  // last line, no newline
+            reader.unterminatedLastLine = reader.lineNumber;
             input.start = input.end;
             return;
         }
@@ -238,7 +239,7 @@ void advanceToNextBlock(GridLogReader& reader) {
     do {
         readLine(reader);
         if (reader.state != LogState::reading) break;
-    } while (!contains(reader, "ine"));
+    } while (!isTimeLine(reader));
     if (reader.state == LogState::reading) takeTimeLabel(reader);
 }
 
@@ -257,6 +258,8 @@ void parseRow(GridLogReader& reader, RowValues& row) {
     }
     for (int i = 0; i < row.count; ++i) row.values[i] = cellValue(reader.line + starts[first + i]);
 }
+
+bool isTimeLine(const GridLogReader& reader) { return contains(reader, "ine"); }
 
 bool isBlockTerminator(const GridLogReader& reader) {
     const char* end = reader.line + reader.lineLength;

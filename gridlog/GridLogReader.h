@@ -48,6 +48,7 @@ struct GridLogReader {
     std::size_t lineLength = 0;
     long long lineNumber = 0;    // lines delivered so far
     long long firstCarriageReturnLine = 0;  // first line ending in '\r'; 0: none so far
+    long long unterminatedLastLine = 0;     // the last line, when the file ends without a newline
 
     bool hasTimeLines = false;   // set by the start check; parseRow drops row labels
     char timeLabel[kLineCapacity];  // label of the current block, whole
@@ -103,5 +104,8 @@ void parseRow(GridLogReader& reader, RowValues& row);
 
 // True when the current line has no token or contains "---".
 bool isBlockTerminator(const GridLogReader& reader);
+
+// True when the current line contains "ine": during the run, a time line.
+bool isTimeLine(const GridLogReader& reader);
 
 }  // namespace gridcmp

@@ -43,6 +43,7 @@ TEST(ReadLine, DeliversALastLineWithoutNewlineThenEnds) {
     readLine(*log);
     EXPECT_EQ(lineOf(*log), "last");
     EXPECT_FALSE(atEnd(*log));
+    EXPECT_EQ(log->unterminatedLastLine, 2);  // noted: a log may have been cut there
     readLine(*log);
     EXPECT_EQ(lineOf(*log), "");
     EXPECT_TRUE(atEnd(*log));

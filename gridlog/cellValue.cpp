@@ -1,9 +1,10 @@
 #include "gridlog/cellValue.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
+
+#include "platform/classicLocale.h"
 
 namespace gridcmp {
 
@@ -15,7 +16,9 @@ bool isPlainDecimalCharacter(char c) {
 }
 #endif
 
-bool isCSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+// The white space strtod skips in the C locale (isspace would follow the
+// caller's locale).
+bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
@@ -41,6 +44,7 @@ double otherCellValue(const char* token) {
     const char* number = token;
     while (number < end && isCSpace(*number)) ++number;
     if (number == end) return 0.0;
+    ClassicLocaleScope classic;  // a decimal point, whatever the caller's locale
     return std::strtod(number, nullptr);
 }
 
