@@ -1,5 +1,6 @@
 #include "report/ReportWriter.h"
 
+#include "platform/classicLocale.h"
 #include "report/formatDecimal10.h"
 
 namespace gridcmp {
@@ -33,6 +34,7 @@ void receiveBlock(void* writer, const BlockResult& result) {
 void writeBlock(ReportWriter& writer, const BlockResult& result) {
     if (!writer.headingWritten) writeHeading(writer.out, result);
     writer.headingWritten = true;
+    ClassicLocaleScope classic;  // 1.23457e+06 with a point, whatever the caller's locale
     // %g is the stream's default for doubles: 999999, then 1e+06.
     std::fprintf(writer.out, "%g\t\t%s", result.counter, result.label);
     const double means[] = {result.blockRelativeMean, result.totalRelativeMean,

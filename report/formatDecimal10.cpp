@@ -12,6 +12,8 @@ namespace {
 
 constexpr int kDigits = 10;
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 DecimalText textOf(const char* chars) {
     DecimalText text;
     std::snprintf(text.chars, sizeof text.chars, "%s", chars);
@@ -56,13 +58,17 @@ SignificantDigits significantDigits(double v) {
         v /= factor;
     }
     // snprintf rounds correctly on every current C library; v is in [1, 10].
-    char fixed[16];
+    // Its decimal point is the locale's (a comma in many, more than one byte
+    // in some), so the digits are taken around whatever stands between them.
+    char fixed[32];
     std::snprintf(fixed, sizeof fixed, "%.9f", v);
     SignificantDigits result{};
-    const char* dot = std::strchr(fixed, '.');
-    int beforePoint = static_cast<int>(dot - fixed);
+    int beforePoint = 0;
+    while (beforePoint < 2 && isDigit(fixed[beforePoint])) ++beforePoint;
     std::memcpy(result.digits, fixed, beforePoint);
-    std::strcpy(result.digits + beforePoint, dot + 1);
+    const char* after = fixed + beforePoint;
+    while (*after && !isDigit(*after)) ++after;
+    std::snprintf(result.digits + beforePoint, sizeof result.digits - beforePoint, "%.9s", after);
     result.point = beforePoint + exponent;
     return result;
 }
