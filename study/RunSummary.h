@@ -27,7 +27,8 @@ struct RunSummary {
     long long blocksLeft = 0;
     bool blocksLeftAtLeast = false;  // counting them stopped at a line that cannot be read
 
-    // Over every cell of the paired blocks: the sums over the number of cells.
+    // Over every cell compared in the paired blocks: the sums over the number
+    // of those cells.
     long long cellsCompared = 0;
     double relativeMean = 0.0;
     double absoluteMean = 0.0;
@@ -45,6 +46,9 @@ struct RunSummary {
     std::string firstQuantizedLabel;
     long long originalCarriageReturnLine = 0;  // first line ending in '\r', 0 if none
     long long quantizedCarriageReturnLine = 0;
+    long long originalLinesRead = 0;           // how far this run read the original log
+    long long originalUnterminatedLine = 0;    // its last line, read without a newline; 0 if none
+    long long quantizedUnterminatedLine = 0;
 
     bool tableWriteFailed = false;
     int tableWriteError = 0;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -31,20 +32,21 @@ void collect(void* context, const BlockResult& result) {
     Collector& collector = *static_cast<Collector*>(context);
     RunSummary& summary = *collector.summary;
     ++summary.blocksPaired;
-    summary.cellsCompared = result.totalCells;
+    summary.cellsCompared = result.totalCellsCompared;
     summary.relativeMean = runningRelativeMean(result);
     summary.absoluteMean = runningAbsoluteMean(result);
-    if (!std::isfinite(result.blockRelativeMean)) {
+    double relative = blockRelativeMeanOverCompared(result);
+    double absolute = blockAbsoluteMeanOverCompared(result);
+    if (!std::isfinite(relative)) {
         ++summary.nonFiniteRelativeBlocks;
-    } else if (!summary.hasWorstRelative || result.blockRelativeMean > summary.worstRelative) {
+    } else if (!summary.hasWorstRelative || relative > summary.worstRelative) {
         summary.hasWorstRelative = true;
-        summary.worstRelative = result.blockRelativeMean;
+        summary.worstRelative = relative;
         summary.worstRelativeLabel = shownLabel(result.wholeLabel);
     }
-    if (std::isfinite(result.blockAbsoluteMean) &&
-        (!summary.hasWorstAbsolute || result.blockAbsoluteMean > summary.worstAbsolute)) {
+    if (std::isfinite(absolute) && (!summary.hasWorstAbsolute || absolute > summary.worstAbsolute)) {
         summary.hasWorstAbsolute = true;
-        summary.worstAbsolute = result.blockAbsoluteMean;
+        summary.worstAbsolute = absolute;
         summary.worstAbsoluteLabel = shownLabel(result.wholeLabel);
     }
     if (collector.tableRows) writeTableRow(collector.tableRows, collector.run, result);
@@ -60,14 +62,17 @@ void countBlocksLeft(GridLogReader& log, RunSummary& summary) {
     summary.blocksLeftAtLeast = hasFault(log);
 }
 
-// gridcmp's message for how the run ended, as one line without its newline.
+// gridcmp's message for how the run ended, whole (labels may be long), as one
+// line without its newline.
 std::string endMessageOf(RunEnd end, const GridLogReader& original, const GridLogReader& quantized) {
-    char text[512] = {};
-    std::FILE* out = fmemopen(text, sizeof text - 1, "w");
+    char* text = nullptr;
+    std::size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
     if (!out) return "";
     writeEndMessage(out, end, original, quantized);
     std::fclose(out);
-    std::string message = text;
+    std::string message(text, length);
+    std::free(text);
     if (!message.empty() && message.back() == '\n') message.pop_back();
     return escapedText(message.c_str());
 }
@@ -106,6 +111,9 @@ RunSummary compareRun(const char* original, const char* quantized, const char* r
     }
     summary.originalCarriageReturnLine = originalLog->firstCarriageReturnLine;
     summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine;
+    summary.originalLinesRead = originalLog->lineNumber;
+    summary.originalUnterminatedLine = originalLog->unterminatedLastLine;
+    summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine;
     if (tableRows && (std::fflush(tableRows) != 0 || std::ferror(tableRows))) {
         summary.tableWriteFailed = true;
         summary.tableWriteError = errno;

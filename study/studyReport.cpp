@@ -55,22 +55,44 @@ std::vector<std::string> summaryCells(const RunSummary& run) {
             endText(run)};
 }
 
+void noteCarriageReturns(std::vector<std::string>& said, const std::string& file, long long line) {
+    said.push_back(file + ": carriage-return line ends (from line " + std::to_string(line) +
+                   "): its blank lines do not end blocks; convert it first: tr -d '\\r' <" + file + " >" + file +
+                   ".unix");
+}
+
+void noteUnterminated(std::vector<std::string>& said, const std::string& file, long long line) {
+    said.push_back(file + " ends without a newline at line " + std::to_string(line) + " (cut short?)");
+}
+
+// What is off in the original log itself, whichever run met it: the runs
+// read it each as far as their own comparison went.
+std::vector<std::string> aboutOriginal(const std::vector<RunSummary>& runs) {
+    std::vector<std::string> said;
+    if (runs.empty()) return said;
+    long long carriageReturnLine = 0;
+    long long unterminatedLine = 0;
+    for (const RunSummary& run : runs) {
+        long long line = run.originalCarriageReturnLine;
+        if (line > 0 && (carriageReturnLine == 0 || line < carriageReturnLine)) carriageReturnLine = line;
+        if (run.originalUnterminatedLine > 0) unterminatedLine = run.originalUnterminatedLine;
+    }
+    if (carriageReturnLine > 0) noteCarriageReturns(said, runs[0].original, carriageReturnLine);
+    if (unterminatedLine > 0) noteUnterminated(said, runs[0].original, unterminatedLine);
+    return said;
+}
+
 // What the run passed over without a word from gridcmp, in words; the
 // caller adds the run's name.
-std::vector<std::string> passedOver(const RunSummary& run, bool aboutOriginal) {
+std::vector<std::string> passedOver(const RunSummary& run) {
     const std::string& original = run.original;
     const std::string& quantized = run.quantized;
     std::vector<std::string> said;
-    auto carriageReturns = [&said](const std::string& file, long long line) {
-        said.push_back(file + ": carriage-return line ends (from line " + std::to_string(line) +
-                       "): its blank lines do not end blocks; convert it first: tr -d '\\r' <" + file + " >" + file +
-                       ".unix");
-    };
-    if (aboutOriginal && run.originalCarriageReturnLine > 0) carriageReturns(original, run.originalCarriageReturnLine);
-    if (run.quantizedCarriageReturnLine > 0) carriageReturns(quantized, run.quantizedCarriageReturnLine);
+    if (run.quantizedCarriageReturnLine > 0) noteCarriageReturns(said, quantized, run.quantizedCarriageReturnLine);
+    if (run.quantizedUnterminatedLine > 0) noteUnterminated(said, quantized, run.quantizedUnterminatedLine);
     const PairingCounts& counts = run.counts;
     bool pairingSaid = false;
-    if (run.blocksPaired == 0 && !run.firstOriginalLabel.empty()) {
+    if (run.blocksPaired == 0 && run.end == RunEnd::logEnded && !run.firstOriginalLabel.empty()) {
         said.push_back(quantized + ": no block paired with " + original + " (first labels '" + run.firstOriginalLabel +
                        "' and '" + run.firstQuantizedLabel +
                        "'): blocks pair only when their labels are spelled alike, byte for byte");
@@ -102,6 +124,12 @@ std::vector<std::string> passedOver(const RunSummary& run, bool aboutOriginal) {
         said.push_back(quantized + ": " + std::to_string(counts.longerQuantizedBlocks) +
                        " of its blocks have more rows than the original's (first surplus row at line " +
                        std::to_string(counts.firstLongerQuantizedLine) + "); the surplus rows were not compared");
+    }
+    if (counts.raggedBlocks > 0) {
+        said.push_back(quantized + ": " + std::to_string(counts.raggedBlocks) +
+                       " of its blocks have rows of different widths (first at line " +
+                       std::to_string(counts.firstRaggedLine) +
+                       "): gridcmp's report divides their sums by columns x rows, the study by the cells compared");
     }
     return said;
 }
@@ -145,18 +173,30 @@ void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs) {
     }
 }
 
-void writeDiagnostics(std::FILE* out, const RunSummary& run, const StudyOptions& options, bool aboutOriginal) {
+void writeDiagnostics(std::FILE* out, const std::vector<RunSummary>& runs, const StudyOptions& options) {
     auto say = [out](const std::string& text) { std::fprintf(out, "gridcmp-study: %s\n", text.c_str()); };
-    if (unreadable(run)) {
-        if (aboutOriginal || run.unreadableFile != run.original) {
-            say("cannot read " + run.unreadableFile + ": " + reasonOf(run.unreadableError));
+    bool originalUnreadableSaid = false;
+    for (const RunSummary& run : runs) {
+        if (unreadable(run) && run.unreadableFile == run.original) {
+            if (!originalUnreadableSaid) say("cannot read " + run.unreadableFile + ": " + reasonOf(run.unreadableError));
+            originalUnreadableSaid = true;
         }
-        return;
     }
-    if (run.tableWriteFailed) say(run.quantized + ": cannot write its rows of the table: " + reasonOf(run.tableWriteError));
-    if (run.end != RunEnd::logEnded) say(run.quantized + ": the comparison stopped: " + run.endMessage);
-    for (const std::string& text : passedOver(run, aboutOriginal)) say(text);
-    for (const std::string& text : aboveLimits(run, options)) say(text);
+    for (const std::string& text : aboutOriginal(runs)) say(text);
+    for (const RunSummary& run : runs) {
+        if (unreadable(run)) {
+            if (run.unreadableFile != run.original) {
+                say("cannot read " + run.unreadableFile + ": " + reasonOf(run.unreadableError));
+            }
+            continue;
+        }
+        if (run.tableWriteFailed) {
+            say(run.quantized + ": cannot write its rows of the table: " + reasonOf(run.tableWriteError));
+        }
+        if (run.end != RunEnd::logEnded) say(run.quantized + ": the comparison stopped: " + run.endMessage);
+        for (const std::string& text : passedOver(run)) say(text);
+        for (const std::string& text : aboveLimits(run, options)) say(text);
+    }
 }
 
 int studyExitStatus(const std::vector<RunSummary>& runs, const StudyOptions& options) {
@@ -164,10 +204,11 @@ int studyExitStatus(const std::vector<RunSummary>& runs, const StudyOptions& opt
     if (any([](const RunSummary& run) { return unreadable(run) || run.tableWriteFailed; })) return 2;
     if (any([&options](const RunSummary& run) {
             return run.end != RunEnd::logEnded || run.blocksPaired == 0 ||
-                   (options.strict && !passedOver(run, true).empty());
+                   (options.strict && !passedOver(run).empty());
         })) {
         return 1;
     }
+    if (options.strict && !aboutOriginal(runs).empty()) return 1;
     return any([&options](const RunSummary& run) { return !aboveLimits(run, options).empty(); }) ? 3 : 0;
 }
 

@@ -17,13 +17,14 @@ namespace gridcmp {
 // ended.
 void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs);
 
-// One line per thing that is off in the run, each naming the file and saying
-// what to do; nothing when all is well. What is off in the original log alone
-// is said only when `aboutOriginal` (for one run of a study, not every one).
-void writeDiagnostics(std::FILE* out, const RunSummary& run, const StudyOptions& options, bool aboutOriginal);
+// One line per thing that is off, each naming the file and saying what to do;
+// nothing when all is well. What is off in the original log itself is said
+// once, before the runs, whichever runs met it.
+void writeDiagnostics(std::FILE* out, const std::vector<RunSummary>& runs, const StudyOptions& options);
 
 // 2: a log could not be read or the table not written; 1: a run stopped on a
-// message or paired no block; 3: a mean above a given limit; else 0.
+// message or paired no block (with --strict: or anything was said of it or of
+// the original log); 3: a mean above a given limit; else 0.
 int studyExitStatus(const std::vector<RunSummary>& runs, const StudyOptions& options);
 
 }  // namespace gridcmp

@@ -1,0 +1,55 @@
+#include "study/studyInputs.h"
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace gridcmp {
+
+namespace {
+
+struct Input {
+    const std::string* path;
+    bool known;  // stat could tell; otherwise the run that opens it says why not
+    struct stat status;
+};
+
+// A pipe or a device gives its bytes once; a regular file can be read anew.
+bool readableAgain(const Input& input) {
+    return !input.known || S_ISREG(input.status.st_mode) || S_ISBLK(input.status.st_mode);
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+}  // namespace
+
+std::string studyInputsProblem(const StudyOptions& options) {
+    std::vector<Input> inputs;
+    inputs.push_back({&options.original, false, {}});
+    for (const std::string& quantized : options.quantized) inputs.push_back({&quantized, false, {}});
+    for (Input& input : inputs) input.known = stat(input.path->c_str(), &input.status) == 0;
+
+    if (options.quantized.size() > 1 && !readableAgain(inputs[0])) {
+        return options.original + " is a pipe or device, and is read once per run: save it to a file first";
+    }
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        for (std::size_t j = i + 1; j < inputs.size(); ++j) {
+            if (inputs[i].known && inputs[j].known && !readableAgain(inputs[i]) &&
+                sameFile(inputs[i].status, inputs[j].status)) {
+                return *inputs[i].path + " and " + *inputs[j].path +
+                       " are the same pipe or device, which gives its bytes once: give each log its own";
+            }
+        }
+    }
+    struct stat table;
+    if (!options.table.empty() && options.table != "-" && stat(options.table.c_str(), &table) == 0) {
+        for (const Input& input : inputs) {
+            if (input.known && sameFile(input.status, table)) {
+                return "the table " + options.table + " is the log " + *input.path +
+                       ", which writing it would destroy: give the table another name";
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace gridcmp

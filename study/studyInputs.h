@@ -1,0 +1,18 @@
+// Checks on the files a study is given, made before any of them is opened:
+// nothing is read, and nothing written, for a study that cannot be right.
+#pragma once
+
+#include <string>
+
+#include "study/StudyOptions.h"
+
+namespace gridcmp {
+
+// What is wrong with the files given, or "" when nothing is:
+// - several runs, and an original that gives its bytes once (a pipe, a device:
+//   each run reads the original anew);
+// - one pipe or device given twice (the runs would split its bytes);
+// - a table that is one of the logs (writing it would destroy the log).
+std::string studyInputsProblem(const StudyOptions& options);
+
+}  // namespace gridcmp
