@@ -36,6 +36,17 @@ messages=$("$plot" -o "$work/zero.png" <"$source/tests/e2e/zero_quantized_values
 [ "$messages" = "gridcmp-plot: skipped 5 nan or inf values" ] || { echo "said: $messages"; exit 1; }
 check_picture "$work/zero.png"
 
+# Labels that hold a tab (the report prints them as they are): every block
+# drawn, and said.
+{
+  sed -n '1,11p' "$source/examples/expected-report.txt"
+  printf '0\t\t0.5\t\t\t0.16666666\t\t0.16666666\t\t0.25000000\t\t0.25000000\n'
+  printf '1\t\t1.5\t\t\t0.00000000\t\t0.16666666\t\t0.00000000\t\t0.25000000\n'
+} >"$work/tabs.report"
+said=$("$plot" -o "$work/tabs.png" "$work/tabs.report" 2>"$work/err")
+[ "$said" = "gridcmp-plot: wrote $work/tabs.png (1 run, 2 blocks)" ] || { echo "said: $said"; exit 1; }
+[ "$(cat "$work/err")" = "gridcmp-plot: 2 block labels hold a tab: drawn by block counter" ] || { cat "$work/err"; exit 1; }
+
 # A report and a table of three runs, the options after the inputs, on a log
 # scale: four runs.
 said=$("$plot" "$source/examples/expected-report.txt" "$table" --log -o "$work/study.png")

@@ -16,8 +16,11 @@
 #   expected.status  the exact exit status
 #   make_inputs.sh   optional: writes inputs too large or odd to keep in git
 #                    (GRIDCMP_SOURCE_DIR names the source tree)
+#   after.sh         optional: checks made after the run (the files it left,
+#                    or did not), which must succeed
 #   any input files the args name
-# The run happens in a scratch copy of the folder, so names echo as written.
+# The run happens in a scratch copy of the folder, so names echo as written,
+# with TMPDIR an empty folder of its own (tmp/ in the copy).
 set -u
 case_dir=$1
 shift
@@ -27,6 +30,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$case_dir/." "$work/"
 cd "$work" || exit 2
+mkdir tmp && export TMPDIR=$work/tmp
 if [ -f make_inputs.sh ]; then bash make_inputs.sh || { echo "make_inputs.sh failed"; exit 2; }; fi
 
 args=$(cat args)
@@ -54,6 +58,10 @@ if [ -f expected.err ]; then
 elif [ -s actual.err ]; then
   echo "unexpected standard error:"
   head -n 20 actual.err
+  ok=0
+fi
+if [ -f after.sh ] && ! bash after.sh; then
+  echo "after.sh failed"
   ok=0
 fi
 [ $ok = 1 ]
