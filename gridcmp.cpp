@@ -7,11 +7,9 @@
 // totals. Everything goes to standard output; the exit status is always 1.
 #include <cstdio>
 
-#include "compare/compareLogs.h"
-#include "compare/startLogs.h"
 #include "driver/messages.h"
 #include "report/ReportWriter.h"
-#include "report/endMessage.h"
+#include "report/runComparison.h"
 
 namespace {
 
@@ -34,13 +32,9 @@ int main(int argc, char** argv) {
 
     openLog(original, argv[1]);
     openLog(quantized, argv[2]);
-    RunEnd end = startLogs(original, quantized);
-    if (end == RunEnd::running) {
-        ReportWriter report{stdout};
-        PairingCounts passedOver;  // said only by gridcmp-study
-        end = compareLogs(original, quantized, reportSink(report), passedOver);
-    }
-    writeEndMessage(stdout, end, original, quantized);
+    ReportWriter report(stdout);
+    PairingCounts passedOver;  // said only by gridcmp-study
+    runComparison(original, quantized, report, passedOver, stdout);
     std::fflush(stdout);
     closeLog(original);
     closeLog(quantized);

@@ -5,12 +5,11 @@
 
 namespace gridcmp {
 
-constexpr int kPrintedLabelChars = 12;
+struct BlockStatistics;
 
 struct BlockResult {
     double counter = 0.0;                     // blocks completed before this one
-    char label[kPrintedLabelChars + 1] = {};  // the original's time label, cut to 12 characters
-    const char* wholeLabel = "";              // the whole label; valid only while the result is received
+    const char* label = "";                   // the original's time label, whole; valid only while received
     int columns = 0;                          // values of the block's last quantized row
     long long rows = 0;                       // row pairs compared
     long long cells = 0;                      // columns x rows
@@ -26,6 +25,9 @@ struct BlockResult {
     ErrorAccumulators sums;
     long long cellsCompared = 0;
     long long totalCellsCompared = 0;
+    // The block's and the run's statistics, for a receiver that keeps them
+    // (ComparisonReceiver::statistics); else nullptr.
+    const BlockStatistics* statistics = nullptr;
 };
 
 // The block's means over the cells compared in it (the report divides its
@@ -45,11 +47,5 @@ inline double runningRelativeMean(const BlockResult& result) {
 inline double runningAbsoluteMean(const BlockResult& result) {
     return result.sums.totalAbsolute / static_cast<double>(result.totalCellsCompared);
 }
-
-// Receives each completed block, in block order.
-struct ResultSink {
-    void (*receive)(void* context, const BlockResult& result) = nullptr;
-    void* context = nullptr;
-};
 
 }  // namespace gridcmp

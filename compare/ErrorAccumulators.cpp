@@ -7,12 +7,12 @@
 
 namespace gridcmp {
 
-void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count) {
+void computeRowTerms(RowTerms& terms, const double* s, const double* q, int count) {
     // The terms of a row are worked out first, two cells at a time where the
     // processor can (the same IEEE operations on each cell, so the same bits),
     // and only then added, one by one, in order.
-    double relative[kMaxRowValues];
-    double absolute[kMaxRowValues];
+    double* relative = terms.relative;
+    double* absolute = terms.absolute;
     int i = 0;
 #if GRIDCMP_USE_SSE2
     const __m128i signBits = _mm_set1_epi64x(static_cast<long long>(0x8000000000000000ull));
@@ -29,16 +29,27 @@ void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, in
         relative[i] = std::fabs(1.0 - s[i] / q[i]);
         absolute[i] = std::fabs(s[i] - q[i]);
     }
+}
+
+void addRowTerms(ErrorAccumulators& sums, const RowTerms& terms, int count) {
+    const double* relative = terms.relative;
+    const double* absolute = terms.absolute;
     // Each sum is a chain of additions in cell order: no partial sums side by
     // side, no reassociation, and no multiply-add fused into a step (the build
     // turns contraction off), since any of them changes the last bits, and
     // the report's ten digits show them after enough cells.
-    for (i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i) {
         sums.blockRelative += relative[i];
         sums.totalRelative += relative[i];
         sums.blockAbsolute += absolute[i];
         sums.totalAbsolute += absolute[i];
     }
+}
+
+void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count) {
+    RowTerms terms;
+    computeRowTerms(terms, s, q, count);
+    addRowTerms(sums, terms, count);
 }
 
 }  // namespace gridcmp

@@ -1,6 +1,7 @@
 // The four error sums of a comparison run.
 #pragma once
 
+#include "gridlog/RowValues.h"
 #include "platform/exactDoubles.h"
 
 namespace gridcmp {
@@ -12,10 +13,22 @@ struct ErrorAccumulators {
     double totalAbsolute = 0.0;  // |s - q| since the start
 };
 
-// Adds the cell pairs of one row, s from the original run and q from the
-// quantized run, values[0..count). Each sum takes |1 - s/q| and |s - q| cell by
-// cell, in cell order, in double precision: the report's ten digits show any
-// reordering. A zero q gives inf, or nan when s is zero too.
+// The error terms of one row's cells: |1 - s/q| and |s - q|. A zero q gives
+// inf, or nan when s is zero too.
+struct RowTerms {
+    double relative[kMaxRowValues];
+    double absolute[kMaxRowValues];
+};
+
+// Works out the terms of the cell pairs of one row, s from the original run
+// and q from the quantized run, values[0..count).
+void computeRowTerms(RowTerms& terms, const double* s, const double* q, int count);
+
+// Adds the terms to the sums, cell by cell, in cell order, in double
+// precision: the report's ten digits show any reordering.
+void addRowTerms(ErrorAccumulators& sums, const RowTerms& terms, int count);
+
+// Both at once.
 void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count);
 
 // Starts the next block: the running totals carry on.

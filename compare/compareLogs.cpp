@@ -12,12 +12,15 @@ namespace gridcmp {
 namespace {
 
 struct Run {
-    Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ResultSink resultSink, PairingCounts& pairingCounts)
-        : original(originalLog), quantized(quantizedLog), sink(resultSink), counts(pairingCounts) {}
+    Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ComparisonReceiver& resultReceiver,
+        PairingCounts& pairingCounts)
+        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), counts(pairingCounts) {}
     GridLogReader& original;
     GridLogReader& quantized;
-    ResultSink sink;
+    ComparisonReceiver& receiver;
     PairingCounts& counts;
+    BlockStatistics* statistics = nullptr;  // kept only for a receiver that asks
+    bool rowsWanted = false;                // the receiver takes this block's row pairs
     ErrorAccumulators sums;
     double blockCounter = 0.0;
     long long rows = 0;
@@ -28,6 +31,7 @@ struct Run {
     bool ragged = false;               // a later quantized row of the block is not as wide
     RowValues originalRow;
     RowValues quantizedRow;
+    RowTerms terms;
 };
 
 // The label as a number, when the whole label is one.
@@ -38,26 +42,16 @@ bool labelNumber(const char* label, double& number) {
     return end != label && *end == '\0' && std::isfinite(number);
 }
 
-// Copies the first `capacity - 1` characters of a label, and a NUL.
-template <std::size_t capacity>
-void copyLabel(char (&to)[capacity], const char* label) {
-    std::size_t length = strnlen(label, capacity - 1);
-    std::memcpy(to, label, length);
-    to[length] = '\0';
-}
-
-// Notes the first time the log behind in byte order is ahead in numbers.
-void noteLabelOrder(PairingCounts& counts, const char* skipped, const char* other, bool skippedIsOriginal) {
+// Says the first time the log behind in byte order is ahead in numbers.
+void noteLabelOrder(Run& run, const char* skipped, const char* other, bool skippedIsOriginal) {
     double skippedTime = 0.0;
     double otherTime = 0.0;
-    if (counts.labelsOutOfNumericOrder || !labelNumber(skipped, skippedTime) || !labelNumber(other, otherTime) ||
-        skippedTime <= otherTime) {
+    if (run.counts.labelsOutOfNumericOrder || !labelNumber(skipped, skippedTime) ||
+        !labelNumber(other, otherTime) || skippedTime <= otherTime) {
         return;
     }
-    counts.labelsOutOfNumericOrder = true;
-    counts.skippedWasOriginal = skippedIsOriginal;
-    copyLabel(counts.skippedLabel, skipped);
-    copyLabel(counts.otherLabel, other);
+    run.counts.labelsOutOfNumericOrder = true;
+    run.receiver.labelsOutOfNumericOrder(skipped, other, skippedIsOriginal);
 }
 
 // The log whose label sorts first moves on one block.
@@ -65,7 +59,7 @@ RunEnd catchUp(Run& run) {
     bool originalBehind = std::strcmp(run.original.timeLabel, run.quantized.timeLabel) < 0;
     GridLogReader& behind = originalBehind ? run.original : run.quantized;
     const GridLogReader& ahead = originalBehind ? run.quantized : run.original;
-    noteLabelOrder(run.counts, behind.timeLabel, ahead.timeLabel, originalBehind);
+    noteLabelOrder(run, behind.timeLabel, ahead.timeLabel, originalBehind);
     ++(originalBehind ? run.counts.unpairedOriginal : run.counts.unpairedQuantized);
     advanceToNextBlock(behind);
     if (hasFault(behind)) return originalBehind ? RunEnd::originalFault : RunEnd::quantizedFault;
@@ -75,9 +69,7 @@ RunEnd catchUp(Run& run) {
 BlockResult makeResult(const Run& run) {
     BlockResult result;
     result.counter = run.blockCounter;
-    const char* label = run.original.timeLabel;
-    copyLabel(result.label, label);
-    result.wholeLabel = label;
+    result.label = run.original.timeLabel;
     result.columns = run.columns;
     result.rows = run.rows;
     result.cells = static_cast<long long>(run.columns) * run.rows;
@@ -89,6 +81,7 @@ BlockResult makeResult(const Run& run) {
     result.sums = run.sums;
     result.cellsCompared = run.cellsCompared;
     result.totalCellsCompared = run.totalCellsCompared + run.cellsCompared;
+    result.statistics = run.statistics;
     return result;
 }
 
@@ -97,8 +90,9 @@ RunEnd completeBlock(Run& run) {
     if (!isBlockTerminator(run.quantized) && ++run.counts.longerQuantizedBlocks == 1) {
         run.counts.firstLongerQuantizedLine = run.quantized.lineNumber;
     }
+    if (run.statistics) mergeBlockIntoRun(*run.statistics);
     BlockResult result = makeResult(run);
-    run.sink.receive(run.sink.context, result);
+    run.receiver.blockCompleted(result);
     run.totalCellsCompared = result.totalCellsCompared;
     advanceToNextBlock(run.original);
     if (hasFault(run.original)) return RunEnd::originalFault;
@@ -109,6 +103,7 @@ RunEnd completeBlock(Run& run) {
     run.rows = 0;
     run.cellsCompared = 0;
     run.ragged = false;
+    if (run.statistics) startBlockStatistics(*run.statistics);
     return RunEnd::running;
 }
 
@@ -118,9 +113,11 @@ RunEnd compareRowPair(Run& run) {
     GridLogReader& original = run.original;
     GridLogReader& quantized = run.quantized;
     // A quantized block with fewer rows ends first: at its terminator, or
-    // straight at its next time line, which must not be read as a row.
-    if (!isBlockTerminator(original) &&
-        (isBlockTerminator(quantized) || (isTimeLine(quantized) && !isTimeLine(original)))) {
+    // straight at its next time line, which must not be read as a row. (After
+    // a block's first row the original's line is a row: a terminator would
+    // have ended the block. Rows that contain "ine" in both logs are rows.)
+    if (isTerminatorOrTimeLine(quantized) && (run.rows > 0 || !isBlockTerminator(original)) &&
+        (isBlockTerminator(quantized) || !isTimeLine(original))) {
         return RunEnd::blockShapesDiffer;
     }
     parseRow(original, run.originalRow);
@@ -140,7 +137,16 @@ RunEnd compareRowPair(Run& run) {
         if (++run.counts.raggedBlocks == 1) run.counts.firstRaggedLine = quantized.lineNumber;
     }
     run.cellsCompared += run.columns;
-    accumulateRow(run.sums, run.originalRow.values, run.quantizedRow.values, run.columns);
+    const double* s = run.originalRow.values;
+    const double* q = run.quantizedRow.values;
+    computeRowTerms(run.terms, s, q, run.columns);
+    addRowTerms(run.sums, run.terms, run.columns);
+    if (run.statistics) addRowStatistics(*run.statistics, s, q, run.terms, run.columns, run.rows + 1, original.lineNumber);
+    if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel);
+    if (run.rowsWanted) {
+        run.receiver.rowCompared(
+            RowPair{original.timeLabel, run.rows + 1, original.lineNumber, run.columns, s, q, &run.terms});
+    }
 
     readLine(original);
     if (hasFault(original)) return RunEnd::originalFault;
@@ -152,8 +158,12 @@ RunEnd compareRowPair(Run& run) {
 
 }  // namespace
 
-RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink, PairingCounts& counts) {
-    Run run(original, quantized, sink, counts);
+RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ComparisonReceiver& receiver,
+                   PairingCounts& counts) {
+    Run run(original, quantized, receiver, counts);
+    receiver.logsStarted(original.timeLabel, quantized.timeLabel);
+    run.statistics = receiver.statistics();
+    if (run.statistics) startStatistics(*run.statistics);
     // The first catch-up comes before any look at the ends: a log that ended
     // while its start was read still lets the other move on once, and meet
     // whatever that move meets.

@@ -2,13 +2,11 @@
 // compares paired blocks cell by cell.
 #pragma once
 
-#include "compare/BlockResult.h"
+#include "compare/ComparisonReceiver.h"
 #include "compare/RunEnd.h"
 #include "gridlog/GridLogReader.h"
 
 namespace gridcmp {
-
-constexpr int kNotedLabelChars = 40;
 
 // What the run met besides its results: everything it passed over without
 // a word, for callers that report on it.
@@ -21,13 +19,7 @@ struct PairingCounts {
     long long firstLongerQuantizedLine = 0;
     long long raggedBlocks = 0;  // paired blocks whose quantized rows are not all as wide as the first
     long long firstRaggedLine = 0;  // the quantized log's line of the first row of another width
-    // The first skip where the labels' byte order and numeric order disagreed
-    // ("10.0" sorts before "9.5"): the block of `skippedLabel` was passed over
-    // though its number is larger than `otherLabel`'s. Both cut to 40 characters.
-    bool labelsOutOfNumericOrder = false;
-    bool skippedWasOriginal = false;
-    char skippedLabel[kNotedLabelChars + 1] = {};
-    char otherLabel[kNotedLabelChars + 1] = {};
+    bool labelsOutOfNumericOrder = false;  // said to the receiver, the first time
 };
 
 // Walks both logs until either ends. Expects each reader to stand on the first
@@ -36,9 +28,10 @@ struct PairingCounts {
 // where the block ends; its surplus values and the quantized log's surplus
 // rows are ignored. A quantized block that ends before the original's (at a
 // terminator, or at a time line where the original has a data row) is a
-// shape mismatch. Hands each completed block to `sink`; writes nothing itself.
-// Returns RunEnd::logEnded, or the fault or shape mismatch it met first,
-// leaving both readers where it met it.
-RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ResultSink sink, PairingCounts& counts);
+// shape mismatch. Hands each completed block to `receiver`; writes nothing
+// itself. Returns RunEnd::logEnded, or the fault or shape mismatch it met
+// first, leaving both readers where it met it.
+RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ComparisonReceiver& receiver,
+                   PairingCounts& counts);
 
 }  // namespace gridcmp

@@ -11,10 +11,8 @@
 #include <initializer_list>
 #include <new>
 
-#include "compare/compareLogs.h"
-#include "compare/startLogs.h"
 #include "report/ReportWriter.h"
-#include "report/endMessage.h"
+#include "report/runComparison.h"
 
 namespace {
 
@@ -52,13 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     attachLog(*original, originalBytes, "original.log");
     attachLog(*quantized, quantizedBytes, "quantized.log");
 
-    ReportWriter report{sink};
-    RunEnd end = startLogs(*original, *quantized);
-    if (end == RunEnd::running) {
-        PairingCounts counts;
-        end = compareLogs(*original, *quantized, reportSink(report), counts);
-    }
-    writeEndMessage(sink, end, *original, *quantized);
+    ReportWriter report(sink);
+    PairingCounts counts;
+    runComparison(*original, *quantized, report, counts, sink);
     std::fflush(sink);
 
     for (std::FILE* bytes : {originalBytes, quantizedBytes}) {

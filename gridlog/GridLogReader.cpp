@@ -26,31 +26,52 @@ void stop(GridLogReader& reader, LogState state, long long line) {
     setEmptyLine(reader);
 }
 
-// Whether the current line contains the three characters of `text`. Every
-// line of the original log is searched for "---", so this looks at sixteen
+// Whether the current line contains the three characters of one of the
+// `count` texts. Every line of the original log is searched for "---", and
+// every quantized row for "---" and "ine" at once, so this looks at sixteen
 // positions at a time: the line's bytes, the bytes one after and two after.
-bool contains(const GridLogReader& reader, const char (&text)[4]) {
+template <int count>
+bool containsAny(const GridLogReader& reader, const char* const (&texts)[count]) {
     const char* line = reader.line;
     std::size_t length = reader.lineLength;
     std::size_t i = 0;
 #if GRIDCMP_USE_SSE2
-    const __m128i first = _mm_set1_epi8(text[0]);
-    const __m128i second = _mm_set1_epi8(text[1]);
-    const __m128i third = _mm_set1_epi8(text[2]);
+    __m128i firsts[count], seconds[count], thirds[count];
+    for (int k = 0; k < count; ++k) {
+        firsts[k] = _mm_set1_epi8(texts[k][0]);
+        seconds[k] = _mm_set1_epi8(texts[k][1]);
+        thirds[k] = _mm_set1_epi8(texts[k][2]);
+    }
     for (; i + 18 <= length; i += 16) {
         __m128i at0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
         __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i + 1));
         __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i + 2));
-        __m128i found = _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(at0, first), _mm_cmpeq_epi8(at1, second)),
-                                      _mm_cmpeq_epi8(at2, third));
+        __m128i found = _mm_setzero_si128();
+        for (int k = 0; k < count; ++k) {
+            found = _mm_or_si128(found, _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(at0, firsts[k]),
+                                                                    _mm_cmpeq_epi8(at1, seconds[k])),
+                                                      _mm_cmpeq_epi8(at2, thirds[k])));
+        }
         if (_mm_movemask_epi8(found)) return true;
     }
 #endif
     for (; i + 3 <= length; ++i) {
-        if (line[i] == text[0] && line[i + 1] == text[1] && line[i + 2] == text[2]) return true;
+        for (int k = 0; k < count; ++k) {
+            const char* text = texts[k];
+            if (line[i] == text[0] && line[i + 1] == text[1] && line[i + 2] == text[2]) return true;
+        }
     }
     return false;
 }
+
+// Texts of three characters each.
+const char* const kDashes[] = {"---"};
+const char* const kIne[] = {"ine"};
+const char* const kDashesOrIne[] = {"---", "ine"};
+
+bool containsDashes(const GridLogReader& reader) { return containsAny(reader, kDashes); }
+bool containsIne(const GridLogReader& reader) { return containsAny(reader, kIne); }
+bool containsDashesOrIne(const GridLogReader& reader) { return containsAny(reader, kDashesOrIne); }
 
 // Makes bytes [start, end) of the buffer the current line and NUL-terminates it.
 void deliverLine(GridLogReader& reader, std::size_t start, std::size_t end) {
@@ -215,7 +236,7 @@ void readStartLine(GridLogReader& reader) {
 }
 
 bool isStartTimeLine(const GridLogReader& reader) {
-    return contains(reader, "---") || contains(reader, "ine");
+    return containsDashesOrIne(reader);
 }
 
 void takeTimeLabel(GridLogReader& reader) {
@@ -259,11 +280,16 @@ void parseRow(GridLogReader& reader, RowValues& row) {
     for (int i = 0; i < row.count; ++i) row.values[i] = cellValue(reader.line + starts[first + i]);
 }
 
-bool isTimeLine(const GridLogReader& reader) { return contains(reader, "ine"); }
+bool isTimeLine(const GridLogReader& reader) { return containsIne(reader); }
+
+bool isTerminatorOrTimeLine(const GridLogReader& reader) {
+    const char* end = reader.line + reader.lineLength;
+    return skipBlanks(reader.line, end) == end || containsDashesOrIne(reader);
+}
 
 bool isBlockTerminator(const GridLogReader& reader) {
     const char* end = reader.line + reader.lineLength;
-    return skipBlanks(reader.line, end) == end || contains(reader, "---");
+    return skipBlanks(reader.line, end) == end || containsDashes(reader);
 }
 
 }  // namespace gridcmp

@@ -108,4 +108,7 @@ bool isBlockTerminator(const GridLogReader& reader);
 // True when the current line contains "ine": during the run, a time line.
 bool isTimeLine(const GridLogReader& reader);
 
+// isBlockTerminator or isTimeLine, in one look at the line.
+bool isTerminatorOrTimeLine(const GridLogReader& reader);
+
 }  // namespace gridcmp

@@ -25,10 +25,6 @@ void writeHeading(std::FILE* out, const BlockResult& result) {
                  cells, cells, cells, cells);
 }
 
-void receiveBlock(void* writer, const BlockResult& result) {
-    writeBlock(*static_cast<ReportWriter*>(writer), result);
-}
-
 }  // namespace
 
 void writeBlock(ReportWriter& writer, const BlockResult& result) {
@@ -36,7 +32,7 @@ void writeBlock(ReportWriter& writer, const BlockResult& result) {
     writer.headingWritten = true;
     ClassicLocaleScope classic;  // 1.23457e+06 with a point, whatever the caller's locale
     // %g is the stream's default for doubles: 999999, then 1e+06.
-    std::fprintf(writer.out, "%g\t\t%s", result.counter, result.label);
+    std::fprintf(writer.out, "%g\t\t%.*s", result.counter, kPrintedLabelChars, result.label);
     const double means[] = {result.blockRelativeMean, result.totalRelativeMean,
                             result.blockAbsoluteMean, result.totalAbsoluteMean};
     for (double mean : means) std::fprintf(writer.out, "\t\t%s", formatDecimal10(mean).chars);
@@ -44,11 +40,6 @@ void writeBlock(ReportWriter& writer, const BlockResult& result) {
     std::fflush(writer.out);
 }
 
-ResultSink reportSink(ReportWriter& writer) {
-    ResultSink sink;
-    sink.receive = receiveBlock;
-    sink.context = &writer;
-    return sink;
-}
+void ReportWriter::blockCompleted(const BlockResult& result) { writeBlock(*this, result); }
 
 }  // namespace gridcmp

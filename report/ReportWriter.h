@@ -4,21 +4,25 @@
 
 #include <cstdio>
 
-#include "compare/BlockResult.h"
+#include "compare/ComparisonReceiver.h"
 
 namespace gridcmp {
 
-struct ReportWriter {
-    std::FILE* out = stdout;
-    bool headingWritten = false;
+// The report prints the first 12 characters of each label.
+constexpr int kPrintedLabelChars = 12;
+
+struct ReportWriter : ComparisonReceiver {
+    explicit ReportWriter(std::FILE* output, bool headingAlreadyWritten = false)
+        : out(output), headingWritten(headingAlreadyWritten) {}
+    void blockCompleted(const BlockResult& result) override;
+
+    std::FILE* out;
+    bool headingWritten;
 };
 
 // Writes the heading first if it has not been written yet (it describes the
 // first completed block), then the result line, then flushes, so that each
 // line is seen as soon as its block is complete.
 void writeBlock(ReportWriter& writer, const BlockResult& result);
-
-// A sink for compareLogs that hands every result to writeBlock.
-ResultSink reportSink(ReportWriter& writer);
 
 }  // namespace gridcmp

@@ -27,7 +27,7 @@ std::string written(const BlockResult& result, bool headingWritten = false) {
 BlockResult result(double counter, const char* label) {
     BlockResult r;
     r.counter = counter;
-    std::strcpy(r.label, label);
+    r.label = label;  // the callers' literals outlive it
     r.columns = 2;
     r.rows = 1;
     r.cells = 2;
@@ -58,6 +58,7 @@ TEST(WriteBlock, LaterBlocksAreOneLineWithTheStreamsCounterFormat) {
     EXPECT_EQ(written(result(999999.0, "x"), true).substr(0, 9), "999999\t\tx");
     EXPECT_EQ(written(result(1000000.0, "x"), true).substr(0, 8), "1e+06\t\tx");
     EXPECT_EQ(written(result(1234567.0, "x"), true).substr(0, 14), "1.23457e+06\t\tx");
+    EXPECT_EQ(written(result(1.0, "0123456789ABCDEF"), true).substr(0, 17), "1\t\t0123456789AB\t\t");  // 12 characters
 }
 
 }  // namespace

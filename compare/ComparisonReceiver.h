@@ -1,0 +1,60 @@
+// What a comparison run hands to its client as it goes: every completed
+// block, and, for clients that ask, the figures of each block and run, the
+// compared row pairs of chosen blocks, and what the pairing passed over.
+#pragma once
+
+#include "compare/BlockResult.h"
+#include "compare/BlockStatistics.h"
+#include "compare/ErrorAccumulators.h"
+
+namespace gridcmp {
+
+// One compared row pair, valid only while it is received.
+struct RowPair {
+    const char* label;           // the block's (the original's) time label, whole
+    long long row;               // from 1 within the block
+    long long originalLine;      // the original log's line of the row
+    int count;                   // cells compared: the quantized row's values
+    const double* original;      // s of each cell
+    const double* quantized;     // q of each cell
+    const RowTerms* terms;       // |1 - s/q| and |s - q| of each cell
+};
+
+struct ComparisonReceiver {
+    // Once, when both logs stand on their first block: the first labels,
+    // valid only during the call.
+    virtual void logsStarted(const char* originalLabel, const char* quantizedLabel) {
+        (void)originalLabel;
+        (void)quantizedLabel;
+    }
+
+    // Each completed block, in block order.
+    virtual void blockCompleted(const BlockResult& result) = 0;
+
+    // Where to keep the statistics of each block and of the run (each result
+    // then points at them), or nullptr: none are kept, at no cost.
+    virtual BlockStatistics* statistics() { return nullptr; }
+
+    // Asked at the first row pair of each paired block: whether to receive
+    // its row pairs (rowCompared).
+    virtual bool wantsRowsOf(const char* label) {
+        (void)label;
+        return false;
+    }
+    virtual void rowCompared(const RowPair& pair) { (void)pair; }
+
+    // The first skip where the labels' byte order and their order as numbers
+    // disagree ("10.0" sorts before "9.5"): `skipped` was passed over though
+    // its number is larger than `other`'s. The labels are valid only during
+    // the call.
+    virtual void labelsOutOfNumericOrder(const char* skipped, const char* other, bool skippedIsOriginal) {
+        (void)skipped;
+        (void)other;
+        (void)skippedIsOriginal;
+    }
+
+protected:
+    ~ComparisonReceiver() = default;
+};
+
+}  // namespace gridcmp
