@@ -3,13 +3,31 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "compare/BlockStatistics.h"
 #include "compare/RunEnd.h"
 #include "compare/compareLogs.h"
 
 namespace gridcmp {
 
+// A block of the run, named by its label (whole, as it stands in the log).
+struct NamedBlock {
+    bool found = false;
+    std::string label;
+    double value = 0.0;
+};
+
+// One --fail-if test of the run: the run's figure against the limit, and the
+// first block whose own figure crossed it (the time to tolerance).
+struct GateOutcome {
+    double value = 0.0;
+    bool failed = false;
+    NamedBlock firstBlockOver;
+};
+
 struct RunSummary {
+    std::string name;       // as the user named the run (--name), else the quantized file's name
     std::string original;   // the file names as given
     std::string quantized;
 
@@ -19,7 +37,12 @@ struct RunSummary {
     int unreadableError = 0;       // ... and its errno
 
     long long blocksPaired = 0;    // completed, as gridcmp reports them
-    PairingCounts counts;          // unpaired blocks, surplus values and rows, label order
+    PairingCounts counts;          // unpaired blocks, surplus values and rows
+    // The first skip where byte order and numeric order disagreed (when
+    // counts.labelsOutOfNumericOrder): the labels, whole.
+    std::string skippedLabel;
+    std::string otherLabel;
+    bool skippedWasOriginal = false;
     // After a normal end (RunEnd::logEnded): which logs had ended, and the
     // blocks the other one still had, counted by reading it on.
     bool originalEnded = false;
@@ -28,21 +51,25 @@ struct RunSummary {
     bool blocksLeftAtLeast = false;  // counting them stopped at a line that cannot be read
 
     // Over every cell compared in the paired blocks: the sums over the number
-    // of those cells.
+    // of those cells, and the statistics of the run as the last completed
+    // block left them.
     long long cellsCompared = 0;
     double relativeMean = 0.0;
     double absoluteMean = 0.0;
-    // The block with the largest finite mean of each; its label cut to 40
-    // characters and escaped.
-    bool hasWorstRelative = false;
-    std::string worstRelativeLabel;
-    double worstRelative = 0.0;
-    bool hasWorstAbsolute = false;
-    std::string worstAbsoluteLabel;
-    double worstAbsolute = 0.0;
-    long long nonFiniteRelativeBlocks = 0;  // blocks whose relative mean is nan or inf
+    StatisticsPart statistics;
+    std::string largestAbsoluteLabel;  // the blocks of statistics' extreme cells
+    std::string largestRelativeLabel;
+    // The block with the largest finite mean of each kind (over its compared
+    // cells), and the blocks whose relative or absolute mean is nan or inf.
+    NamedBlock worstRelative;
+    NamedBlock worstAbsolute;
+    NamedBlock worstRmse;
+    long long nonfiniteBlocks = 0;
+    std::string firstNonfiniteLabel;
+    std::string lastNonfiniteLabel;
+    std::vector<GateOutcome> gates;  // one per gate of the options, in their order
 
-    std::string firstOriginalLabel;   // cut to 40 characters and escaped; empty when never taken
+    std::string firstOriginalLabel;   // whole; empty when never taken
     std::string firstQuantizedLabel;
     long long originalCarriageReturnLine = 0;  // first line ending in '\r', 0 if none
     long long quantizedCarriageReturnLine = 0;
@@ -50,7 +77,7 @@ struct RunSummary {
     long long originalUnterminatedLine = 0;    // its last line, read without a newline; 0 if none
     long long quantizedUnterminatedLine = 0;
 
-    bool tableWriteFailed = false;
+    bool tableWriteFailed = false;  // its rows of the table or of the cells file were lost
     int tableWriteError = 0;
 };
 

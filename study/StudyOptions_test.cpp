@@ -25,19 +25,29 @@ Parsed parse(std::vector<std::string> words) {
     return parsed;
 }
 
-TEST(ParseStudyOptions, OptionsMayFollowTheFiles) {
-    Parsed parsed = parse({"o.log", "q1.log", "--table", "t.tsv", "-j", "2", "q2.log", "-q", "--max-relative=1e-3",
-                           "--strict"});
+TEST(ParseStudyOptions, OptionsMayFollowTheFilesAndNamesGoWithTheLogAfterThem) {
+    Parsed parsed = parse({"o.log", "q1.log", "--table", "t.tsv", "-j", "2", "--name", "fp16", "q2.log", "-q",
+                           "--max-relative=1e-3", "--strict", "--fail-if", "correlation<0.999", "--cells", "0.5",
+                           "c.tsv", "--json", "-", "--", "--q3.log"});
     ASSERT_EQ(parsed.command, StudyCommand::compare) << parsed.error;
-    EXPECT_EQ(parsed.options.original, "o.log");
-    EXPECT_EQ(parsed.options.quantized, (std::vector<std::string>{"q1.log", "q2.log"}));
-    EXPECT_EQ(parsed.options.table, "t.tsv");
-    EXPECT_EQ(parsed.options.jobs, 2);
-    EXPECT_TRUE(parsed.options.quiet);
-    EXPECT_TRUE(parsed.options.strict);
-    EXPECT_TRUE(parsed.options.hasMaxRelative);
-    EXPECT_EQ(parsed.options.maxRelative, 1e-3);
-    EXPECT_FALSE(parsed.options.hasMaxAbsolute);
+    const StudyOptions& options = parsed.options;
+    EXPECT_EQ(options.original, "o.log");
+    EXPECT_EQ(options.quantized, (std::vector<std::string>{"q1.log", "q2.log", "--q3.log"}));
+    EXPECT_EQ(options.names, (std::vector<std::string>{"q1.log", "fp16", "--q3.log"}));
+    EXPECT_EQ(options.table, "t.tsv");
+    EXPECT_EQ(options.cellsLabel, "0.5");
+    EXPECT_EQ(options.cells, "c.tsv");
+    EXPECT_EQ(options.json, "-");
+    EXPECT_EQ(options.jobs, 2);
+    EXPECT_TRUE(options.quiet);
+    EXPECT_TRUE(options.strict);
+    ASSERT_EQ(options.gates.size(), 2u);
+    EXPECT_EQ(options.gates[0].figure, "relative_mean");
+    EXPECT_TRUE(options.gates[0].failsAbove);
+    EXPECT_EQ(options.gates[0].limit, 1e-3);
+    EXPECT_EQ(options.gates[1].figure, "correlation");
+    EXPECT_FALSE(options.gates[1].failsAbove);
+    EXPECT_EQ(options.gates[1].limit, 0.999);
 }
 
 TEST(ParseStudyOptions, SaysWhatIsWrong) {
@@ -51,6 +61,12 @@ TEST(ParseStudyOptions, SaysWhatIsWrong) {
         {{"-x", "o.log", "q.log"}, "unknown option -x"},
         {{"--colour", "o.log", "q.log"}, "unknown option --colour"},
         {{"o.log", "q.log", "--table"}, "option --table wants a value"},
+        {{"--fail-if", "rmse", "o.log", "q.log"}, "--fail-if wants NAME<X or NAME>X, not 'rmse'"},
+        {{"--fail-if", "rsme>1", "o.log", "q.log"}, "--fail-if: no run figure is named 'rsme' (see gridcmp-study --help)"},
+        {{"--fail-if", "rmse>x", "o.log", "q.log"}, "--fail-if wants a number after >, not 'x'"},
+        {{"--name", "a", "o.log", "q.log"}, "--name names the quantized log after it, and o.log is the original"},
+        {{"o.log", "q.log", "--name", "a"}, "--name a is not followed by a quantized log"},
+        {{"o.log", "q.log", "--cells", "0.5"}, "--cells wants a label and a file"},
     };
     for (const auto& [words, error] : wrong) {
         Parsed parsed = parse(words);

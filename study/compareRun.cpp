@@ -1,55 +1,88 @@
 #include "study/compareRun.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "compare/startLogs.h"
-#include "report/endMessage.h"
+#include "report/runComparison.h"
 #include "study/escapedText.h"
+#include "study/runFigures.h"
+#include "study/studyCells.h"
 #include "study/studyTable.h"
 
 namespace gridcmp {
 
 namespace {
 
-constexpr std::size_t kShownLabelChars = 40;
+// The study's receiver of one run: sums the run up block by block, and
+// writes its table and cells rows.
+struct Collector : ComparisonReceiver {
+    Collector(RunSummary& runSummary, const StudyOptions& studyOptions, RunRows runRows)
+        : summary(runSummary), options(studyOptions), rows(runRows) {}
 
-// A label as the summary and the diagnostics show it: cut, and escaped.
-std::string shownLabel(const char* label) {
-    return escapedText(std::string(label, strnlen(label, kShownLabelChars)).c_str());
-}
+    void logsStarted(const char* originalLabel, const char* quantizedLabel) override {
+        summary.firstOriginalLabel = originalLabel;
+        summary.firstQuantizedLabel = quantizedLabel;
+    }
 
-struct Collector {
-    RunSummary* summary;
-    const char* run;
-    std::FILE* tableRows;
+    BlockStatistics* statistics() override { return &kept; }
+
+    bool wantsRowsOf(const char* label) override {
+        return rows.cells && std::strcmp(label, options.cellsLabel.c_str()) == 0;
+    }
+
+    void rowCompared(const RowPair& pair) override { writeCellsRows(rows.cells, summary.name.c_str(), pair); }
+
+    void labelsOutOfNumericOrder(const char* skipped, const char* other, bool skippedIsOriginal) override {
+        summary.skippedLabel = skipped;
+        summary.otherLabel = other;
+        summary.skippedWasOriginal = skippedIsOriginal;
+    }
+
+    void blockCompleted(const BlockResult& result) override;
+
+    RunSummary& summary;
+    const StudyOptions& options;
+    RunRows rows;
+    BlockStatistics kept;
 };
 
-void collect(void* context, const BlockResult& result) {
-    Collector& collector = *static_cast<Collector*>(context);
-    RunSummary& summary = *collector.summary;
+// Keeps `value` at `block` when it is finite and the largest so far.
+void noteWorst(NamedBlock& block, double value, const char* label) {
+    if (!std::isfinite(value) || (block.found && !(value > block.value))) return;
+    block = NamedBlock{true, label, value};
+}
+
+void Collector::blockCompleted(const BlockResult& result) {
     ++summary.blocksPaired;
     summary.cellsCompared = result.totalCellsCompared;
     summary.relativeMean = runningRelativeMean(result);
     summary.absoluteMean = runningAbsoluteMean(result);
+    summary.statistics = kept.run;
+    if (kept.runLargestAbsoluteInBlock) summary.largestAbsoluteLabel = result.label;
+    if (kept.runLargestRelativeInBlock) summary.largestRelativeLabel = result.label;
+
+    BlockRow row = blockRowOf(summary.name.c_str(), result);
     double relative = blockRelativeMeanOverCompared(result);
     double absolute = blockAbsoluteMeanOverCompared(result);
-    if (!std::isfinite(relative)) {
-        ++summary.nonFiniteRelativeBlocks;
-    } else if (!summary.hasWorstRelative || relative > summary.worstRelative) {
-        summary.hasWorstRelative = true;
-        summary.worstRelative = relative;
-        summary.worstRelativeLabel = shownLabel(result.wholeLabel);
+    noteWorst(summary.worstRelative, relative, result.label);
+    noteWorst(summary.worstAbsolute, absolute, result.label);
+    noteWorst(summary.worstRmse, row.figures.rmse, result.label);
+    if (!std::isfinite(relative) || !std::isfinite(absolute)) {
+        if (summary.nonfiniteBlocks++ == 0) summary.firstNonfiniteLabel = result.label;
+        summary.lastNonfiniteLabel = result.label;
     }
-    if (std::isfinite(absolute) && (!summary.hasWorstAbsolute || absolute > summary.worstAbsolute)) {
-        summary.hasWorstAbsolute = true;
-        summary.worstAbsolute = absolute;
-        summary.worstAbsoluteLabel = shownLabel(result.wholeLabel);
+    for (std::size_t i = 0; i < options.gates.size(); ++i) {
+        const Gate& gate = options.gates[i];
+        GateOutcome& outcome = summary.gates[i];
+        double value = 0.0;
+        if (!outcome.firstBlockOver.found && blockFigure(row, gate.figure.c_str(), value) &&
+            crosses(value, gate.failsAbove, gate.limit)) {
+            outcome.firstBlockOver = NamedBlock{true, result.label, value};
+        }
     }
-    if (collector.tableRows) writeTableRow(collector.tableRows, collector.run, result);
+    if (rows.table) writeTableRow(rows.table, row);
 }
 
 // The blocks a log still has from where it stands: the one it stands on, and
@@ -64,14 +97,8 @@ void countBlocksLeft(GridLogReader& log, RunSummary& summary) {
 
 // gridcmp's message for how the run ended, whole (labels may be long), as one
 // line without its newline.
-std::string endMessageOf(RunEnd end, const GridLogReader& original, const GridLogReader& quantized) {
-    char* text = nullptr;
-    std::size_t length = 0;
-    std::FILE* out = open_memstream(&text, &length);
-    if (!out) return "";
-    writeEndMessage(out, end, original, quantized);
-    std::fclose(out);
-    std::string message(text, length);
+std::string endMessageOf(char* text, std::size_t length) {
+    std::string message(text ? text : "", text ? length : 0);
     std::free(text);
     if (!message.empty() && message.back() == '\n') message.pop_back();
     return escapedText(message.c_str());
@@ -79,30 +106,31 @@ std::string endMessageOf(RunEnd end, const GridLogReader& original, const GridLo
 
 }  // namespace
 
-RunSummary compareRun(const char* original, const char* quantized, const char* run, std::FILE* tableRows) {
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows) {
     RunSummary summary;
-    summary.original = original;
-    summary.quantized = quantized;
+    summary.name = options.names[run];
+    summary.original = options.original;
+    summary.quantized = options.quantized[run];
+    summary.gates.resize(options.gates.size());
     // Not value-initialized: megabytes of buffer, looked at only once read into.
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
-    openLog(*originalLog, original);
-    openLog(*quantizedLog, quantized);
+    openLog(*originalLog, summary.original.c_str());
+    openLog(*quantizedLog, summary.quantized.c_str());
 
-    summary.end = startLogs(*originalLog, *quantizedLog);
+    Collector collector(summary, options, rows);
+    char* message = nullptr;
+    std::size_t messageLength = 0;
+    std::FILE* messages = open_memstream(&message, &messageLength);
+    summary.end = runComparison(*originalLog, *quantizedLog, collector, summary.counts, messages);
+    if (messages) std::fclose(messages);
+    summary.endMessage = endMessageOf(message, messageLength);
     for (GridLogReader* log : {originalLog.get(), quantizedLog.get()}) {
         if (log->state == LogState::unopened && summary.unreadableFile.empty()) {
             summary.unreadableFile = log->name;
             summary.unreadableError = log->systemError;
         }
     }
-    if (summary.end == RunEnd::running) {
-        summary.firstOriginalLabel = shownLabel(originalLog->timeLabel);
-        summary.firstQuantizedLabel = shownLabel(quantizedLog->timeLabel);
-        Collector collector{&summary, run, tableRows};
-        summary.end = compareLogs(*originalLog, *quantizedLog, ResultSink{collect, &collector}, summary.counts);
-    }
-    summary.endMessage = endMessageOf(summary.end, *originalLog, *quantizedLog);
     if (summary.end == RunEnd::logEnded) {
         summary.originalEnded = atEnd(*originalLog);
         summary.quantizedEnded = atEnd(*quantizedLog);
@@ -114,9 +142,10 @@ RunSummary compareRun(const char* original, const char* quantized, const char* r
     summary.originalLinesRead = originalLog->lineNumber;
     summary.originalUnterminatedLine = originalLog->unterminatedLastLine;
     summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine;
-    if (tableRows && (std::fflush(tableRows) != 0 || std::ferror(tableRows))) {
-        summary.tableWriteFailed = true;
-        summary.tableWriteError = errno;
+    for (std::size_t i = 0; i < options.gates.size(); ++i) {
+        const Gate& gate = options.gates[i];
+        summary.gates[i].value = runFigure(summary, gate.figure.c_str());
+        summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
     closeLog(*originalLog);
     closeLog(*quantizedLog);

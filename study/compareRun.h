@@ -5,13 +5,21 @@
 #include <cstdio>
 
 #include "study/RunSummary.h"
+#include "study/StudyOptions.h"
 
 namespace gridcmp {
 
-// Compares the two logs and sums up the run. When `tableRows` is given, writes
-// one table row per completed block to it (see studyTable.h), `run` naming the
-// run in them. Opens and closes both logs itself; memory stays the same
-// whatever their size.
-RunSummary compareRun(const char* original, const char* quantized, const char* run, std::FILE* tableRows);
+// Where a run writes its rows as it goes (nullptr: not wanted): one table row
+// per completed block (studyTable.h), and one cells row per compared cell of
+// the blocks labelled options.cellsLabel (studyCells.h).
+struct RunRows {
+    std::FILE* table = nullptr;
+    std::FILE* cells = nullptr;
+};
+
+// Compares the original log with quantized log `run` of the options and sums
+// up the run, its gates included. Opens and closes both logs itself; memory
+// stays the same whatever their size.
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows);
 
 }  // namespace gridcmp

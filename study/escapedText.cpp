@@ -1,49 +1,51 @@
 #include "study/escapedText.h"
 
+#include "study/utf8.h"
+
 namespace gridcmp {
 
 namespace {
 
-// The escape for one byte, or nullptr for a byte that stands for itself.
-const char* escapeOf(unsigned char byte, char (&hex)[5]) {
-    switch (byte) {
-        case '\\': return "\\\\";
-        case '\t': return "\\t";
-        case '\r': return "\\r";
-        case '\n': return "\\n";
-        default: break;
+// Appends the text, escaped, through `put` (a piece of text and its length).
+template <typename Put>
+void escape(const char* text, Put put) {
+    const unsigned char* c = reinterpret_cast<const unsigned char*>(text);
+    char hex[5];
+    while (*c) {
+        switch (*c) {
+            case '\\': put("\\\\", 2); ++c; continue;
+            case '\t': put("\\t", 2); ++c; continue;
+            case '\r': put("\\r", 2); ++c; continue;
+            case '\n': put("\\n", 2); ++c; continue;
+            default: break;
+        }
+        if (*c >= 0x20 && *c < 0x7F) {
+            put(reinterpret_cast<const char*>(c), 1);
+            ++c;
+            continue;
+        }
+        int length = *c >= 0x80 ? utf8SequenceLength(c) : 0;
+        if (length > 0) {
+            put(reinterpret_cast<const char*>(c), length);
+            c += length;
+            continue;
+        }
+        std::snprintf(hex, sizeof hex, "\\x%02X", *c);
+        put(hex, 4);
+        ++c;
     }
-    if (byte >= 0x20 && byte != 0x7F) return nullptr;
-    std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-    return hex;
 }
 
 }  // namespace
 
 std::string escapedText(const char* text) {
     std::string escaped;
-    char hex[5];
-    for (const char* c = text; *c; ++c) {
-        const char* escape = escapeOf(static_cast<unsigned char>(*c), hex);
-        if (escape) {
-            escaped += escape;
-        } else {
-            escaped += *c;
-        }
-    }
+    escape(text, [&escaped](const char* piece, int length) { escaped.append(piece, length); });
     return escaped;
 }
 
 void writeEscapedText(std::FILE* out, const char* text) {
-    char hex[5];
-    for (const char* c = text; *c; ++c) {
-        const char* escape = escapeOf(static_cast<unsigned char>(*c), hex);
-        if (escape) {
-            std::fputs(escape, out);
-        } else {
-            std::fputc(*c, out);
-        }
-    }
+    escape(text, [out](const char* piece, int length) { std::fwrite(piece, 1, length, out); });
 }
 
 }  // namespace gridcmp

@@ -1,6 +1,7 @@
 // Texts taken from a log (labels, file names) as they can stand in one field
-// of one line: backslash, tab, carriage return, newline and the other control
-// characters written as \\, \t, \r, \n and \xNN; every other byte as it is.
+// of one line of UTF-8 text: backslash, tab, carriage return, newline, the
+// other control characters and bytes that are not UTF-8 written as \\, \t,
+// \r, \n and \xNN; everything else as it is.
 #pragma once
 
 #include <cstdio>

@@ -13,7 +13,8 @@ TEST(EscapedText, WritesControlCharactersAndBackslashesAsEscapes) {
     EXPECT_EQ(escapedText("0.5\r"), "0.5\\r");
     EXPECT_EQ(escapedText("a\tb\nc\\d"), "a\\tb\\nc\\\\d");
     EXPECT_EQ(escapedText("\x1b[2J\x7f"), "\\x1B[2J\\x7F");
-    EXPECT_EQ(escapedText("t\xc3\xa9"), "t\xc3\xa9");  // UTF-8 stays as it is
+    EXPECT_EQ(escapedText("t\xc3\xa9 \xe2\x82\xac"), "t\xc3\xa9 \xe2\x82\xac");  // UTF-8 stays as it is
+    EXPECT_EQ(escapedText("\xe9t\xc3"), "\\xE9t\\xC3");  // Latin-1, a cut sequence: not UTF-8
 }
 
 }  // namespace

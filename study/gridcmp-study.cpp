@@ -3,23 +3,27 @@
 //
 //     gridcmp-study [OPTIONS] ORIGINAL QUANTIZED...
 //
-// One summary line per run on standard output, the full table on request
-// (--table), and a diagnostic on standard error for everything that a
-// comparison passes over in silence.
+// One summary line per run on standard output; on request the full table of
+// every block (--table), every cell of chosen blocks (--cells) and a JSON
+// summary (--json); a diagnostic on standard error for everything that a
+// comparison passes over in silence; gates that fail a run (--fail-if).
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
+#include "study/outputFile.h"
 #include "study/parallelRuns.h"
 #include "study/rowSpool.h"
+#include "study/studyCells.h"
 #include "study/studyInputs.h"
+#include "study/studyJson.h"
 #include "study/studyReport.h"
 #include "study/studyTable.h"
-#include "study/tableFile.h"
 
 #ifndef GRIDCMP_VERSION
 #define GRIDCMP_VERSION "unknown"
@@ -34,6 +38,51 @@ int usageError(const std::string& error) {
                          "Try 'gridcmp-study --help' for more.\n",
                  error.c_str());
     return 2;
+}
+
+// An output of rows gathered from runs side by side: the file, and the spool
+// that holds each run's rows until all are done.
+struct RowsOutput {
+    bool wanted = false;
+    OutputFile file;
+    RowSpool spool;
+};
+
+bool openRowsOutput(RowsOutput& output, const std::string& destination, int runs, std::string& error) {
+    output.wanted = !destination.empty();
+    if (!output.wanted) return true;
+    if (!openOutputFile(output.file, destination, error)) return false;
+    if (openRowSpool(output.spool, runs, error)) return true;
+    finishOutputFile(output.file, false);
+    return false;
+}
+
+// Writes the header and every run's rows, in run order, and renames the file
+// into place, unless rows of a run were lost. Says why when it cannot.
+bool writeRowsOutput(RowsOutput& output, void (*writeHeader)(std::FILE*), const std::vector<RunSummary>& runs,
+                     const char* what) {
+    if (!output.wanted) return true;
+    writeHeader(output.file.out);
+    int failed = writeSpooledRows(output.spool, output.file.out);
+    for (const RunSummary& run : runs) {
+        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;  // not whole without them
+    }
+    int finished = finishOutputFile(output.file, failed == 0);
+    if (failed == 0) failed = finished;
+    if (failed != 0) {
+        std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", what,
+                     output.file.toStandardOutput ? "to standard output" : output.file.destination.c_str(),
+                     std::strerror(failed));
+    }
+    return failed == 0;
+}
+
+// A temporary file for one run's rows; 0, or the errno of the failure.
+int openRowsOfRun(const RowsOutput& output, std::FILE*& rows) {
+    rows = nullptr;
+    if (!output.wanted) return 0;
+    rows = openRunRows();
+    return rows ? 0 : errno;
 }
 
 }  // namespace
@@ -51,55 +100,56 @@ int main(int argc, char** argv) {
     std::string problem = studyInputsProblem(options);
     if (!problem.empty()) return usageError(problem);
 
-    TableFile table;
-    RowSpool rows;
-    bool wantTable = !options.table.empty();
-    if (wantTable && !openTableFile(table, options.table, error)) return usageError(error);
-    if (wantTable && !openRowSpool(rows, runCount, error)) {
-        finishTableFile(table, false);
+    RowsOutput table;
+    RowsOutput cells;
+    OutputFile json;
+    if (!openRowsOutput(table, options.table, runCount, error) ||
+        !openRowsOutput(cells, options.cells, runCount, error) ||
+        (!options.json.empty() && !openOutputFile(json, options.json, error))) {
+        finishOutputFile(table.file, false);
+        finishOutputFile(cells.file, false);
         return usageError(error);
     }
 
     std::vector<RunSummary> runs(runCount);
     int jobs = options.jobs > 0 ? options.jobs : usableProcessors();
     runInParallel(runCount, jobs, [&](int i) {
-        const char* quantized = options.quantized[i].c_str();
-        std::FILE* runRows = nullptr;
-        int rowsError = 0;
-        if (wantTable) {
-            runRows = openRunRows();
-            if (!runRows) rowsError = errno;
+        RunRows rows;
+        int rowsError = openRowsOfRun(table, rows.table);
+        if (rowsError == 0) rowsError = openRowsOfRun(cells, rows.cells);
+        runs[i] = compareRun(options, i, rows);
+        for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
+            if (!file) continue;
+            int failed = spoolRunRows(output->spool, i, file);
+            if (rowsError == 0) rowsError = failed;
         }
-        runs[i] = compareRun(options.original.c_str(), quantized, quantized, runRows);
-        if (runRows) rowsError = spoolRunRows(rows, i, runRows);
-        if (wantTable && rowsError != 0) {
+        if (rowsError != 0) {
             runs[i].tableWriteFailed = true;
             runs[i].tableWriteError = rowsError;
         }
     });
 
-    bool tableWritten = true;
-    if (wantTable) {
-        writeTableHeader(table.out);
-        int failed = writeSpooledRows(rows, table.out);
-        for (const RunSummary& run : runs) {
-            if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;  // a table without them is not whole
-        }
-        int finished = finishTableFile(table, failed == 0);
-        if (failed == 0) failed = finished;
-        tableWritten = failed == 0;
-        if (!tableWritten) {
-            std::fprintf(stderr, "gridcmp-study: cannot write the table %s: %s\n",
-                         table.toStandardOutput ? "to standard output" : options.table.c_str(), std::strerror(failed));
-        }
-    }
+    bool written = writeRowsOutput(table, writeTableHeader, runs, "table");
+    written = writeRowsOutput(cells, writeCellsHeader, runs, "cells") && written;
 
-    writeSummary(table.toStandardOutput ? stderr : stdout, runs);
+    bool outputOnStandardOutput =
+        table.file.toStandardOutput || cells.file.toStandardOutput || json.toStandardOutput;
+    writeSummary(outputOnStandardOutput ? stderr : stdout, runs, options);
     if (!options.quiet) writeDiagnostics(stderr, runs, options);
     int status = studyExitStatus(runs, options);
+    if (!written) status = 2;
+    if (json.out) {
+        writeStudyJson(json.out, runs, options, status, GRIDCMP_VERSION);
+        int failed = finishOutputFile(json, true);
+        if (failed != 0) {
+            std::fprintf(stderr, "gridcmp-study: cannot write the JSON summary %s: %s\n",
+                         json.toStandardOutput ? "to standard output" : options.json.c_str(), std::strerror(failed));
+            status = 2;
+        }
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
         status = 2;
     }
-    return tableWritten ? status : 2;
+    return status;
 }

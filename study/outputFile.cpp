@@ -1,10 +1,9 @@
-#include "study/tableFile.h"
+#include "study/outputFile.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,18 +11,25 @@ namespace gridcmp {
 
 namespace {
 
-// The temporary table's path, for the signal handler: a fixed buffer, since
+// The temporary files' paths, for the signal handler: fixed buffers, since
 // the handler may only make async-signal-safe calls.
-char pendingPath[4096];
-volatile std::sig_atomic_t pending = 0;
+constexpr int kMostPending = 4;
+constexpr std::size_t kPathCapacity = 4096;
+char pendingPaths[kMostPending][kPathCapacity];
+volatile std::sig_atomic_t pendingUsed[kMostPending] = {};
 
 extern "C" void removePendingAndDie(int signal) {
-    if (pending) unlink(pendingPath);
+    for (int i = 0; i < kMostPending; ++i) {
+        if (pendingUsed[i]) unlink(pendingPaths[i]);
+    }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 void removeOnSignals() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) {
         struct sigaction current {};
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
@@ -36,7 +42,7 @@ void removeOnSignals() {
 }
 
 // Where the destination really is: a symbolic link is followed, so that the
-// table replaces what it points to, not the link.
+// file replaces what it points to, not the link.
 std::string resolved(const std::string& destination) {
     char* real = realpath(destination.c_str(), nullptr);
     if (!real) return destination;
@@ -45,66 +51,75 @@ std::string resolved(const std::string& destination) {
     return path;
 }
 
+std::string cannotWrite(const std::string& destination, int error) {
+    return "cannot write " + destination + ": " + std::strerror(error);
+}
+
 }  // namespace
 
-bool openTableFile(TableFile& table, const std::string& destination, std::string& error) {
-    table.destination = destination;
+bool openOutputFile(OutputFile& output, const std::string& destination, std::string& error) {
+    output.destination = destination;
     if (destination == "-") {
-        table.out = stdout;
-        table.toStandardOutput = true;
+        output.out = stdout;
+        output.toStandardOutput = true;
         return true;
     }
     struct stat status;
     bool exists = stat(destination.c_str(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
-        table.out = std::fopen(destination.c_str(), "w");
-        if (!table.out) error = "cannot write " + destination + ": " + std::strerror(errno);
-        return table.out != nullptr;
+        output.out = std::fopen(destination.c_str(), "w");
+        if (!output.out) error = cannotWrite(destination, errno);
+        return output.out != nullptr;
     }
-    table.target = exists ? resolved(destination) : destination;
-    std::string path = table.target + ".partial-XXXXXX";
-    if (path.size() >= sizeof pendingPath) {
-        error = "cannot write " + destination + ": " + std::strerror(ENAMETOOLONG);
+    int slot = 0;
+    while (slot < kMostPending && pendingUsed[slot]) ++slot;
+    output.target = exists ? resolved(destination) : destination;
+    std::string path = output.target + ".partial-XXXXXX";
+    if (slot == kMostPending || path.size() >= kPathCapacity) {
+        error = cannotWrite(destination, ENAMETOOLONG);
         return false;
     }
+    char* pendingPath = pendingPaths[slot];
     std::memcpy(pendingPath, path.c_str(), path.size() + 1);
     removeOnSignals();
-    pending = 1;
+    pendingUsed[slot] = 1;
     int descriptor = mkstemp(pendingPath);
     if (descriptor < 0) {
-        pending = 0;
-        error = "cannot write " + destination + ": " + std::strerror(errno);
+        pendingUsed[slot] = 0;
+        error = cannotWrite(destination, errno);
         return false;
     }
-    // mkstemp makes it for its owner alone; a table is as readable as any
+    // mkstemp makes it for its owner alone; the output is as readable as any
     // file the user writes.
     mode_t mask = umask(0);
     umask(mask);
     fchmod(descriptor, 0666 & ~mask);
-    table.out = fdopen(descriptor, "w");
-    if (!table.out) {
-        error = "cannot write " + destination + ": " + std::strerror(errno);
+    output.out = fdopen(descriptor, "w");
+    if (!output.out) {
+        error = cannotWrite(destination, errno);
         close(descriptor);
         unlink(pendingPath);
-        pending = 0;
+        pendingUsed[slot] = 0;
         return false;
     }
-    table.renamed = true;
+    output.pending = slot;
     return true;
 }
 
-int finishTableFile(TableFile& table, bool whole) {
-    if (!table.out) return 0;
+int finishOutputFile(OutputFile& output, bool whole) {
+    if (!output.out) return 0;
     errno = 0;
-    int failed = std::fflush(table.out) != 0 || std::ferror(table.out) ? (errno ? errno : EIO) : 0;
-    if (table.toStandardOutput) return failed;
+    int failed = std::fflush(output.out) != 0 || std::ferror(output.out) ? (errno ? errno : EIO) : 0;
+    if (output.toStandardOutput) return failed;
     errno = 0;
-    if (std::fclose(table.out) != 0 && !failed) failed = errno ? errno : EIO;
-    table.out = nullptr;
-    if (!table.renamed) return failed;
-    if (whole && !failed && std::rename(pendingPath, table.target.c_str()) != 0) failed = errno;
+    if (std::fclose(output.out) != 0 && !failed) failed = errno ? errno : EIO;
+    output.out = nullptr;
+    if (output.pending < 0) return failed;
+    const char* pendingPath = pendingPaths[output.pending];
+    if (whole && !failed && std::rename(pendingPath, output.target.c_str()) != 0) failed = errno;
     if (!whole || failed) unlink(pendingPath);
-    pending = 0;
+    pendingUsed[output.pending] = 0;
+    output.pending = -1;
     return failed;
 }
 

@@ -1,6 +1,7 @@
 #include "study/studyInputs.h"
 
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace gridcmp {
@@ -40,15 +41,21 @@ std::string studyInputsProblem(const StudyOptions& options) {
             }
         }
     }
-    struct stat table;
-    if (!options.table.empty() && options.table != "-" && stat(options.table.c_str(), &table) == 0) {
+    int toStandardOutput = 0;
+    const std::pair<const std::string*, const char*> outputs[] = {
+        {&options.table, "the table"}, {&options.cells, "the cells file"}, {&options.json, "the JSON summary"}};
+    for (const auto& [path, what] : outputs) {
+        toStandardOutput += *path == "-";
+        struct stat output;
+        if (path->empty() || *path == "-" || stat(path->c_str(), &output) != 0) continue;
         for (const Input& input : inputs) {
-            if (input.known && sameFile(input.status, table)) {
-                return "the table " + options.table + " is the log " + *input.path +
-                       ", which writing it would destroy: give the table another name";
+            if (input.known && sameFile(input.status, output)) {
+                return std::string(what) + " " + *path + " is the log " + *input.path +
+                       ", which writing it would destroy: give it another name";
             }
         }
     }
+    if (toStandardOutput > 1) return "only one of --table, --cells and --json can go to standard output (-)";
     return "";
 }
 

@@ -12,7 +12,8 @@ namespace gridcmp {
 // - several runs, and an original that gives its bytes once (a pipe, a device:
 //   each run reads the original anew);
 // - one pipe or device given twice (the runs would split its bytes);
-// - a table that is one of the logs (writing it would destroy the log).
+// - an output (--table, --cells, --json) that is one of the logs (writing it
+//   would destroy the log), or more than one output to standard output.
 std::string studyInputsProblem(const StudyOptions& options);
 
 }  // namespace gridcmp

@@ -1,6 +1,7 @@
 #include "study/studyTable.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "study/escapedText.h"
 
@@ -8,8 +9,61 @@ namespace gridcmp {
 
 namespace {
 
-void writeNumber(std::FILE* out, double value) {
-    std::fputc('\t', out);
+struct Value {
+    enum Kind { isText, isInteger, isReal } kind;
+    const char* text;
+    long long integer;
+    double real;
+};
+
+Value textValue(const char* text) { return {Value::isText, text, 0, 0.0}; }
+Value integerValue(long long integer) { return {Value::isInteger, nullptr, integer, 0.0}; }
+Value realValue(double real) { return {Value::isReal, nullptr, 0, real}; }
+
+struct Column {
+    const char* name;
+    Value (*value)(const BlockRow&);
+};
+
+// The table's columns, in order; see gridcmp-study(1) for each one's formula.
+const Column kColumns[] = {
+    {"run", [](const BlockRow& r) { return textValue(r.run); }},
+    {"block", [](const BlockRow& r) { return realValue(r.result->counter); }},
+    {"label", [](const BlockRow& r) { return textValue(r.result->label); }},
+    {"columns", [](const BlockRow& r) { return integerValue(r.result->columns); }},
+    {"rows", [](const BlockRow& r) { return integerValue(r.result->rows); }},
+    {"cells", [](const BlockRow& r) { return integerValue(r.result->cells); }},
+    {"block_relative", [](const BlockRow& r) { return realValue(r.result->blockRelativeMean); }},
+    {"total_relative", [](const BlockRow& r) { return realValue(r.result->totalRelativeMean); }},
+    {"block_absolute", [](const BlockRow& r) { return realValue(r.result->blockAbsoluteMean); }},
+    {"total_absolute", [](const BlockRow& r) { return realValue(r.result->totalAbsoluteMean); }},
+    {"running_relative", [](const BlockRow& r) { return realValue(runningRelativeMean(*r.result)); }},
+    {"running_absolute", [](const BlockRow& r) { return realValue(runningAbsoluteMean(*r.result)); }},
+    {"cells_compared", [](const BlockRow& r) { return integerValue(r.result->cellsCompared); }},
+    {"bias", [](const BlockRow& r) { return realValue(r.figures.bias); }},
+    {"rmse", [](const BlockRow& r) { return realValue(r.figures.rmse); }},
+    {"nrmse", [](const BlockRow& r) { return realValue(r.figures.nrmse); }},
+    {"max_absolute", [](const BlockRow& r) { return realValue(r.block->largestAbsolute.error); }},
+    {"max_absolute_row", [](const BlockRow& r) { return integerValue(r.block->largestAbsolute.row); }},
+    {"max_absolute_column", [](const BlockRow& r) { return integerValue(r.block->largestAbsolute.column); }},
+    {"max_absolute_line", [](const BlockRow& r) { return integerValue(r.block->largestAbsolute.line); }},
+    {"max_absolute_original", [](const BlockRow& r) { return realValue(r.block->largestAbsolute.original); }},
+    {"max_absolute_quantized", [](const BlockRow& r) { return realValue(r.block->largestAbsolute.quantized); }},
+    {"max_relative", [](const BlockRow& r) { return realValue(r.block->largestRelative.error); }},
+    {"max_relative_row", [](const BlockRow& r) { return integerValue(r.block->largestRelative.row); }},
+    {"max_relative_column", [](const BlockRow& r) { return integerValue(r.block->largestRelative.column); }},
+    {"correlation", [](const BlockRow& r) { return realValue(r.figures.correlation); }},
+    {"original_mean", [](const BlockRow& r) { return realValue(r.figures.originalMean); }},
+    {"quantized_mean", [](const BlockRow& r) { return realValue(r.figures.quantizedMean); }},
+    {"zero_quantized", [](const BlockRow& r) { return integerValue(r.block->zeroQuantized); }},
+    {"nonfinite_cells", [](const BlockRow& r) { return integerValue(r.block->nonfiniteCells); }},
+};
+
+constexpr int kColumnCount = sizeof kColumns / sizeof kColumns[0];
+
+}  // namespace
+
+void writeTableNumber(std::FILE* out, double value) {
     if (std::isnan(value)) {
         std::fputs("nan", out);  // whatever its sign bit: the report says nan too
     } else {
@@ -17,24 +71,44 @@ void writeNumber(std::FILE* out, double value) {
     }
 }
 
-}  // namespace
+BlockRow blockRowOf(const char* run, const BlockResult& result) {
+    const StatisticsPart* block = &result.statistics->block;
+    return BlockRow{run, &result, block, figuresOf(*block)};
+}
 
 void writeTableHeader(std::FILE* out) {
-    std::fputs("run\tblock\tlabel\tcolumns\trows\tcells\tblock_relative\ttotal_relative\tblock_absolute\t"
-               "total_absolute\trunning_relative\trunning_absolute\n",
-               out);
-}
-
-void writeTableRow(std::FILE* out, const char* run, const BlockResult& result) {
-    writeEscapedText(out, run);
-    writeNumber(out, result.counter);
-    std::fputc('\t', out);
-    writeEscapedText(out, result.wholeLabel);
-    std::fprintf(out, "\t%d\t%lld\t%lld", result.columns, result.rows, result.cells);
-    const double numbers[] = {result.blockRelativeMean,  result.totalRelativeMean,      result.blockAbsoluteMean,
-                              result.totalAbsoluteMean,  runningRelativeMean(result), runningAbsoluteMean(result)};
-    for (double number : numbers) writeNumber(out, number);
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (i > 0) std::fputc('\t', out);
+        std::fputs(kColumns[i].name, out);
+    }
     std::fputc('\n', out);
 }
+
+void writeTableRow(std::FILE* out, const BlockRow& row) {
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (i > 0) std::fputc('\t', out);
+        Value value = kColumns[i].value(row);
+        switch (value.kind) {
+            case Value::isText: writeEscapedText(out, value.text); break;
+            case Value::isInteger: std::fprintf(out, "%lld", value.integer); break;
+            case Value::isReal: writeTableNumber(out, value.real); break;
+        }
+    }
+    std::fputc('\n', out);
+}
+
+bool tableNumber(const BlockRow& row, const char* name, double& number) {
+    for (const Column& column : kColumns) {
+        if (std::strcmp(column.name, name) != 0) continue;
+        Value value = column.value(row);
+        if (value.kind == Value::isText) return false;
+        number = value.kind == Value::isInteger ? static_cast<double>(value.integer) : value.real;
+        return true;
+    }
+    return false;
+}
+
+int tableColumnCount() { return kColumnCount; }
+const char* tableColumnName(int column) { return kColumns[column].name; }
 
 }  // namespace gridcmp

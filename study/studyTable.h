@@ -1,21 +1,44 @@
 // The study table: one tab-separated row per compared block of every run,
-// under a header line, every number at full precision.
+// under a header line, every number at full precision. Its columns are listed
+// once (studyTable.cpp): the header, the rows and the per-block figures that
+// the gates look up by name all come from that list.
 #pragma once
 
 #include <cstdio>
 
 #include "compare/BlockResult.h"
+#include "compare/BlockStatistics.h"
 
 namespace gridcmp {
+
+// One compared block of one run, as the table sees it.
+struct BlockRow {
+    const char* run;                // the run's name
+    const BlockResult* result;
+    const StatisticsPart* block;    // the block's statistics
+    Figures figures;                // figuresOf(*block)
+};
+
+BlockRow blockRowOf(const char* run, const BlockResult& result);
 
 // The header line, with its newline.
 void writeTableHeader(std::FILE* out);
 
-// One row: the run, the block counter, the whole label, columns, rows, cells,
-// the four means of the report, and the running means over every cell
-// compared so far. Numbers as %.17g (they read back to the same double),
-// "nan" and "inf" as such; texts escaped (escapedText.h), so that nothing in
+// One row. Numbers as %.17g (they read back to the same double), "nan",
+// "inf" and "-inf" as such; texts escaped (escapedText.h), so that nothing in
 // them ends a field or a row.
-void writeTableRow(std::FILE* out, const char* run, const BlockResult& result);
+void writeTableRow(std::FILE* out, const BlockRow& row);
+
+// A number as the table writes it: %.17g, "nan" (whatever its sign bit),
+// "inf" or "-inf".
+void writeTableNumber(std::FILE* out, double value);
+
+// The number in the column `name` of a row, for the columns that hold one;
+// false for a text column or a name that is not a column.
+bool tableNumber(const BlockRow& row, const char* name, double& value);
+
+// How many columns the table has, and the name of each.
+int tableColumnCount();
+const char* tableColumnName(int column);
 
 }  // namespace gridcmp

@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
-"""gridcmp-study's own figures against a separate computation.
+"""gridcmp-study's figures against a separate computation.
 
 Generates an original log and quantized logs with ragged rows, unpaired
-blocks on both sides (at the start and later), quantized values of 0 and
-quantized blocks longer than the original's, reads them here on their own
-(a plain model of how blocks pair and end, not the program's code) and works
-out every table row's running means, the summary's means over all cells and
-its worst blocks, and the verdict of --max-relative and --max-absolute at a
-limit equal to a run's mean (passes) and one just below it (fails).
+blocks on both sides (at the start and later), quantized values of 0, nan
+and inf, constant blocks, and quantized blocks longer than the original's;
+reads them here on their own (a plain model of how blocks pair and end, not
+the program's code) and works out every figure: each column of the table,
+each run's figures in the JSON summary (read by a JSON reader), the gates'
+verdicts and the first block over each limit, and the cells file.
+
+Sums are taken cell by cell in the order of the logs, as the study takes
+them, so that they must agree to the last bit; the correlation, whose
+co-moments the study pools row by row, must agree to 1e-9.
 
     study_figures_test.py BUILD_DIR [EMULATOR...]
 """
+import json
 import math
 import os
 import random
@@ -18,17 +23,15 @@ import subprocess
 import sys
 import tempfile
 
+failures = []
 
-def fail(message):
-    print(message)
-    sys.exit(1)
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
 
 
 # ---- the logs -------------------------------------------------------------
-
-def time_line(label):
-    return "VistaGrid timeline paso t = %s" % label
-
 
 def write_logs(folder):
     rng = random.Random(7)
@@ -38,13 +41,16 @@ def write_logs(folder):
         rows = []
         for r in range(rng.randint(3, 7)):
             width = rng.choice([6, 6, 6, 4, 5])  # ragged rows in the original too
-            rows.append([(rng.random() - 0.5) * 10 ** rng.randint(-4, 4) for _ in range(width)])
+            if k == 5:
+                rows.append([3.0] * width)  # a constant block
+            else:
+                rows.append([10.0 + (rng.random() - 0.5) * 10 ** rng.randint(-4, 2) for _ in range(width)])
         blocks.append((label, rows))
 
     def render(path, entries):
         with open(path, "w") as out:
             for label, rows in entries:
-                out.write(time_line(label) + "\nfila a b c d e f\n==== = = = = = =\n")
+                out.write("VistaGrid timeline paso t = %s\nfila a b c d e f\n==== = = = = = =\n" % label)
                 for r, cells in enumerate(rows, 1):
                     out.write(str(r) + "".join(" " + text for text in cells) + "\n")
                 out.write("\n")
@@ -56,18 +62,27 @@ def write_logs(folder):
     runs["narrow.log"] = [(label, [["%.3e" % v for v in row[:len(row) - (r % 3 == 2)]]
                                    for r, row in enumerate(rows)]) for label, rows in blocks]
     # Blocks missing, a block of its own at the start (it sorts first) and
-    # later, values of 0.
+    # later, values of 0, a constant quantized block.
     gappy = [("-000.25", [["1"] * 6])]
     for k, (label, rows) in enumerate(blocks):
         if k % 7 == 3:
             continue
-        gappy.append((label, [["0" if rng.random() < 0.03 else "%.5g" % v for v in row] for row in rows]))
+        if k == 8:
+            gappy.append((label, [["10"] * len(row) for row in rows]))
+        else:
+            gappy.append((label, [["0" if rng.random() < 0.03 else "%.5g" % v for v in row] for row in rows]))
         if k % 9 == 4:
             gappy.append((label + "5", [["2"] * 6]))
     runs["gappy.log"] = gappy
     # A row more than the original's in some blocks.
     runs["longer.log"] = [(label, [["%.6g" % v for v in row] for row in rows] +
                            ([["9"] * 6] if k % 4 == 1 else []))
+                          for k, (label, rows) in enumerate(blocks)]
+    # A run that blows up: an inf, then nan from block 25 on.
+    runs["blowup.log"] = [(label, [["nan" if k >= 25 and c == 0 else
+                                    "inf" if k == 20 and r == 0 and c == 1 else
+                                    "%.4g" % (v * (1 + k * 1e-3)) for c, v in enumerate(row)]
+                                   for r, row in enumerate(rows)])
                           for k, (label, rows) in enumerate(blocks)]
     for name, entries in runs.items():
         render(os.path.join(folder, name), entries)
@@ -123,19 +138,21 @@ def relative_term(s, q):
 
 
 def model(original_path, quantized_path):
-    """Every compared block, in order: its label, its sums and cells, and the
-    sums since the start (added cell by cell, as the block's are)."""
+    """Every compared block, in order: its label and cells (row, column,
+    original line, s, q), and the counts of blocks the pairing passed over."""
     original, quantized = Log(original_path), Log(quantized_path)
     for log in (original, quantized):
         log.read()
         log.take_label()
     blocks = []
-    relative = absolute = 0.0
-    total_relative = total_absolute = 0.0
-    cells = 0
+    cells = []
+    rows = 0
+    unpaired = {"original": 0, "quantized": 0}
 
     def catch_up():
-        (original if original.label < quantized.label else quantized).advance()
+        behind = original if original.label < quantized.label else quantized
+        unpaired["original" if behind is original else "quantized"] += 1
+        behind.advance()
 
     if original.label != quantized.label:
         catch_up()
@@ -145,85 +162,222 @@ def model(original_path, quantized_path):
             continue
         s, q = original.values(), quantized.values()
         assert len(s) >= len(q) and not terminator(quantized.line), "the generated logs must not stop the run"
-        for i in range(len(q)):
-            relative += relative_term(s[i], q[i])
-            absolute += abs(s[i] - q[i])
-            total_relative += relative_term(s[i], q[i])
-            total_absolute += abs(s[i] - q[i])
-        cells += len(q)
+        rows += 1
+        cells += [(rows, i + 1, original.next, s[i], q[i]) for i in range(len(q))]
         original.read()
         quantized.read()
         if terminator(original.line):
-            blocks.append((original.label.decode(), relative, absolute, cells, total_relative, total_absolute))
-            relative = absolute = 0.0
-            cells = 0
+            blocks.append((original.label.decode(), cells))
+            cells, rows = [], 0
             original.advance()
             quantized.advance()
-    return blocks
+    left = 0
+    if not original.ended:  # the quantized log ended first: the original's blocks left
+        while not original.ended:
+            left += 1
+            original.advance()
+    return blocks, unpaired, left
+
+
+def figures(cells):
+    """The figures of some cells, as the study defines them."""
+    n = len(cells)
+    relative = absolute = difference = squared = original = quantized = 0.0
+    largest_absolute = largest_relative = None
+    low = high = math.nan
+    zero = nonfinite = 0
+    for cell in cells:
+        row, column, line, s, q = cell
+        r, a = relative_term(s, q), abs(s - q)
+        relative += r
+        absolute += a
+        difference += s - q
+        squared += (s - q) * (s - q)
+        original += s
+        quantized += q
+        if not math.isnan(s):
+            low = s if math.isnan(low) or s < low else low
+            high = s if math.isnan(high) or s > high else high
+        if not math.isnan(a) and (largest_absolute is None or a > largest_absolute[0]):
+            largest_absolute = (a, cell)
+        if math.isfinite(r) and (largest_relative is None or r > largest_relative[0]):
+            largest_relative = (r, cell)
+        zero += q == 0.0
+        nonfinite += not (math.isfinite(s) and math.isfinite(q))
+    rmse = math.sqrt(squared / n) if n else math.nan
+    span = high - low
+    result = {
+        "cells_compared": n, "relative_mean": relative / n, "absolute_mean": absolute / n,
+        "bias": difference / n, "rmse": rmse, "nrmse": math.nan if span == 0 else rmse / span,
+        "original_mean": original / n, "quantized_mean": quantized / n,
+        "zero_quantized": zero, "nonfinite_cells": nonfinite,
+        "max_absolute": largest_absolute[0] if largest_absolute else math.nan,
+        "max_relative": largest_relative[0] if largest_relative else math.nan,
+        "largest_absolute": largest_absolute, "largest_relative": largest_relative,
+    }
+    ms = original / n
+    mq = quantized / n
+    if nonfinite:
+        result["correlation"] = math.nan
+    else:
+        vs = math.fsum((c[3] - ms) ** 2 for c in cells)
+        vq = math.fsum((c[4] - mq) ** 2 for c in cells)
+        cv = math.fsum((c[3] - ms) * (c[4] - mq) for c in cells)
+        result["correlation"] = math.nan if vs == 0 or vq == 0 else max(-1.0, min(1.0, cv / math.sqrt(vs * vq)))
+    return result
+
+
+def running_sums(blocks):
+    """|1-s/q| and |s-q| summed since the start, cell by cell, at each block's end."""
+    relative = absolute = 0.0
+    sums = []
+    for _, cells in blocks:
+        for _, _, _, s, q in cells:
+            relative += relative_term(s, q)
+            absolute += abs(s - q)
+        sums.append((relative, absolute))
+    return sums
 
 
 # ---- the study against the model ------------------------------------------
 
-def same(a, b):
-    return (math.isnan(a) and math.isnan(b)) or a == b
+def same(a, b, tolerance=0.0):
+    a, b = float(a), float(b)
+    if math.isnan(a) or math.isnan(b):
+        return math.isnan(a) and math.isnan(b)
+    if tolerance:
+        return abs(a - b) <= tolerance * max(1.0, abs(a))
+    return a == b
+
+
+def json_number(value):
+    return float(value) if isinstance(value, str) else value
+
+
+BLOCK_COLUMNS = ["cells_compared", "bias", "rmse", "nrmse", "max_absolute", "max_relative", "correlation",
+                 "original_mean", "quantized_mean", "zero_quantized", "nonfinite_cells"]
+RUN_FIGURES = ["cells_compared", "relative_mean", "absolute_mean", "bias", "rmse", "nrmse", "correlation",
+               "original_mean", "quantized_mean", "max_absolute", "max_relative", "zero_quantized",
+               "nonfinite_cells"]
+
+
+def check_run(folder, run, table, header, document, cells_rows):
+    blocks, unpaired, left = model(os.path.join(folder, "original.log"), os.path.join(folder, run))
+    rows = [row for row in table if row[header["run"]] == run]
+    check(len(rows) == len(blocks), "%s: %d table rows, %d blocks compared here" % (run, len(rows), len(blocks)))
+    all_cells = []
+    for row, (label, cells), sums in zip(rows, blocks, running_sums(blocks)):
+        all_cells += cells
+        where = "%s, block %s" % (run, label)
+        check(row[header["label"]] == label, "%s: label %s" % (where, row[header["label"]]))
+        mine = figures(cells)
+        expected = {name: mine[name] for name in BLOCK_COLUMNS}
+        expected["running_relative"] = sums[0] / len(all_cells)
+        expected["running_absolute"] = sums[1] / len(all_cells)
+        for extreme, prefix in (("largest_absolute", "max_absolute"), ("largest_relative", "max_relative")):
+            found = mine[extreme]
+            rowcol = found[1][:2] if found else (0, 0)
+            expected[prefix + "_row"], expected[prefix + "_column"] = rowcol
+        if mine["largest_absolute"]:
+            _, (_, _, line, s, q) = mine["largest_absolute"]
+            expected.update(max_absolute_line=line, max_absolute_original=s, max_absolute_quantized=q)
+        for name, value in expected.items():
+            if not same(row[header[name]], value, 1e-9 if name == "correlation" else 0.0):
+                failures.append("%s: %s is %s, expected %r" % (where, name, row[header[name]], value))
+
+    # The run's figures in the JSON summary.
+    entry = next(r for r in document["runs"] if r["name"] == run)
+    mine = figures(all_cells)
+    for name in RUN_FIGURES:
+        if not same(json_number(entry[name]), mine[name], 1e-9 if name == "correlation" else 0.0):
+            failures.append("%s: JSON %s is %r, expected %r" % (run, name, entry[name], mine[name]))
+    check(entry["blocks_paired"] == len(blocks), "%s: JSON blocks_paired %r" % (run, entry["blocks_paired"]))
+    check(entry["blocks_unpaired_original"] == unpaired["original"] and
+          entry["blocks_unpaired_quantized"] == unpaired["quantized"], "%s: JSON unpaired blocks" % run)
+    fraction = len(blocks) / (len(blocks) + unpaired["original"] + left)
+    check(same(json_number(entry["paired_fraction"]), fraction), "%s: JSON paired_fraction" % run)
+    label_of = {id(cell): label for label, cells in blocks for cell in cells}
+    for extreme, key in (("largest_absolute", "max_absolute_at"), ("largest_relative", "max_relative_at")):
+        value, cell = mine[extreme]
+        at = entry[key]
+        check(at is not None and at["label"] == label_of[id(cell)] and (at["row"], at["column"], at["line"]) ==
+              cell[:3] and same(json_number(at["original"]), cell[3]) and same(json_number(at["quantized"]), cell[4]),
+              "%s: JSON %s is %r, expected block %s cell %r" % (run, key, at, label_of[id(cell)], cell))
+    block_figures = [(label, figures(cells)) for label, cells in blocks]
+    nonfinite = [label for label, f in block_figures
+                 if not (math.isfinite(f["relative_mean"]) and math.isfinite(f["absolute_mean"]))]
+    check(entry["nonfinite_blocks"] == len(nonfinite) and
+          entry["nonfinite_blocks_first"] == (nonfinite[0] if nonfinite else None),
+          "%s: JSON nonfinite blocks %r, expected %r" % (run, entry["nonfinite_blocks"], nonfinite[:1]))
+    for kind in ("relative_mean", "absolute_mean", "rmse"):
+        finite = [(f[kind], label) for label, f in block_figures if math.isfinite(f[kind])]
+        best = None
+        for value, label in finite:  # the first of equal values
+            if best is None or value > best[0]:
+                best = (value, label)
+        worst = entry["worst_blocks"][kind]
+        check(worst is not None and worst["label"] == best[1] and same(json_number(worst["value"]), best[0]),
+              "%s: JSON worst block by %s %r, expected %r" % (run, kind, worst, best))
+
+    # The cells file: every cell of the chosen block, in order.
+    chosen = [cells for label, cells in blocks if label == "0002.00"]
+    expected_cells = [(run, "0002.00", str(c[0]), str(c[1])) + tuple(map(float, (c[3], c[4], abs(c[3] - c[4]))))
+                      + (relative_term(c[3], c[4]),) for cells in chosen for c in cells]
+    found_cells = [tuple(r[:4]) + tuple(map(float, r[4:])) for r in cells_rows if r[0] == run]
+    check(len(found_cells) == len(expected_cells) and all(
+        f[:4] == e[:4] and all(same(a, b) for a, b in zip(f[4:], e[4:])) for f, e in zip(found_cells, expected_cells)),
+        "%s: the cells of 0002.00 differ: %r against %r" % (run, found_cells[:2], expected_cells[:2]))
+    return entry, block_figures
+
+
+def check_gates(study, folder, run, entry, block_figures):
+    """Each gate passes at the run's own value (as the JSON has it, checked
+    above) and fails just past it, naming the first block whose own figure
+    crossed the limit."""
+    for name, above in (("rmse", True), ("correlation", False), ("max_absolute", True), ("bias", True)):
+        value = json_number(entry[name])
+        if not math.isfinite(value):
+            continue
+        for limit, fails in ((value, False), (math.nextafter(value, -math.inf if above else math.inf), True)):
+            gate = "%s%s%.17g" % (name, ">" if above else "<", limit)
+            done = subprocess.run(study + ["-q", "--json", "-", "--fail-if", gate, "original.log", run], cwd=folder,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, universal_newlines=True)
+            check(done.returncode == (3 if fails else 0),
+                  "%s: --fail-if %s gave exit status %d" % (run, gate, done.returncode))
+            outcome = json.loads(done.stdout)["runs"][0]["gates"][0]
+            check(outcome["failed"] == fails, "%s: --fail-if %s failed: %r" % (run, gate, outcome["failed"]))
+            over = None
+            for label, f in block_figures:
+                crossed = not (f[name] <= limit) if above else not (f[name] >= limit)
+                if crossed:
+                    over = label
+                    break
+            found = outcome["first_block_over"]
+            check((found and found["label"]) == over or (found is None and over is None),
+                  "%s: --fail-if %s: first block over %r, expected %r" % (run, gate, found, over))
 
 
 def main():
     build = os.path.abspath(sys.argv[1])
-    emulator = sys.argv[2:]
-    study = emulator + [os.path.join(build, "gridcmp-study")]
-    failures = []
+    study = sys.argv[2:] + [os.path.join(build, "gridcmp-study")]
     with tempfile.TemporaryDirectory() as folder:
         runs = write_logs(folder)
-        done = subprocess.run(study + ["-q", "--table", "table.tsv", "original.log"] + runs, cwd=folder,
-                              stdout=subprocess.PIPE, universal_newlines=True)
-        if done.returncode != 0:
-            fail("the study exited %d" % done.returncode)
-        table = [line.split("\t") for line in open(os.path.join(folder, "table.tsv")).read().splitlines()]
-        header = table[0]
-        column = {name: header.index(name) for name in ("run", "label", "running_relative", "running_absolute")}
-        summary = {line.split()[0]: line for line in done.stdout.splitlines()[1:]}
-
+        done = subprocess.run(study + ["-q", "--table", "table.tsv", "--json", "study.json", "--cells", "0002.00",
+                                       "cells.tsv", "original.log"] + runs, cwd=folder, stdout=subprocess.DEVNULL)
+        check(done.returncode == 0, "the study exited %d" % done.returncode)
+        lines = open(os.path.join(folder, "table.tsv")).read().splitlines()
+        header = {name: i for i, name in enumerate(lines[0].split("\t"))}
+        table = [line.split("\t") for line in lines[1:]]
+        document = json.load(open(os.path.join(folder, "study.json")))
+        cells_lines = open(os.path.join(folder, "cells.tsv")).read().splitlines()
+        check(cells_lines[0] == "run\tlabel\trow\tcolumn\toriginal\tquantized\tabsolute\trelative",
+              "cells header: " + cells_lines[0])
+        cells_rows = [line.split("\t") for line in cells_lines[1:]]
         for run in runs:
-            blocks = model(os.path.join(folder, "original.log"), os.path.join(folder, run))
-            rows = [row for row in table[1:] if row[column["run"]] == run]
-            if len(rows) != len(blocks):
-                failures.append("%s: %d table rows, %d blocks compared here" % (run, len(rows), len(blocks)))
-                continue
-            total_cells = 0
-            worst = {}
-            for row, (label, relative, absolute, cells, total_relative, total_absolute) in zip(rows, blocks):
-                total_cells += cells
-                expected = (total_relative / total_cells, total_absolute / total_cells)
-                found = (float(row[column["running_relative"]]), float(row[column["running_absolute"]]))
-                if row[column["label"]] != label or not all(map(same, expected, found)):
-                    failures.append("%s, block %s: running means %r, expected %r" % (run, label, found, expected))
-                for kind, mean in (("relative", relative / cells), ("absolute", absolute / cells)):
-                    if math.isfinite(mean) and (kind not in worst or mean > worst[kind][0]):
-                        worst[kind] = (mean, label)
-            relative_mean = total_relative / total_cells
-            absolute_mean = total_absolute / total_cells
-            line = summary.get(run, "")
-            for text in ("%.6e" % relative_mean,
-                         "%.6e" % absolute_mean,
-                         "%.6e at %s" % (worst["relative"][0], worst["relative"][1]),
-                         "%.6e at %s" % (worst["absolute"][0], worst["absolute"][1])):
-                if (" " + text + " ") not in line:
-                    failures.append("%s: the summary lacks %r: %s" % (run, text, line))
-
-            # The gate, at the run's own mean and just below it.
-            for option, mean in (("--max-relative", relative_mean), ("--max-absolute", absolute_mean)):
-                if not math.isfinite(mean):
-                    limits = [(1e300, 3)]  # nan and inf are above any limit
-                else:
-                    limits = [(mean, 0), (math.nextafter(mean, 0.0), 3)]
-                for limit, status in limits:
-                    got = subprocess.run(study + ["-q", option, "%.17g" % limit, "original.log", run], cwd=folder,
-                                         stdout=subprocess.DEVNULL).returncode
-                    if got != status:
-                        failures.append("%s: %s %.17g gave exit status %d, expected %d" % (run, option, limit, got,
-                                                                                           status))
-    for failure in failures[:20]:
+            entry, block_figures = check_run(folder, run, table, header, document, cells_rows)
+            if run != "blowup.log":
+                check_gates(study, folder, run, entry, block_figures)
+    for failure in failures[:25]:
         print(failure)
     if failures:
         sys.exit(1)

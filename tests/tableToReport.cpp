@@ -5,6 +5,7 @@
 //     tableToReport [RUN] <TABLE
 //
 // With RUN, only that run's rows. Not part of the product.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,24 +52,36 @@ int main(int argc, char** argv) {
     char* line = nullptr;
     std::size_t capacity = 0;
     ssize_t length;
-    bool header = true;
+    std::vector<std::string> header;
+    // The columns by their names in the header line.
+    const char* const wanted[] = {"run", "block", "label", "block_relative", "total_relative", "block_absolute",
+                                  "total_absolute"};
+    std::size_t at[7];
     while ((length = getline(&line, &capacity, stdin)) > 0) {
         std::string text(line, length);
         if (!text.empty() && text.back() == '\n') text.pop_back();
-        if (header) {
-            header = false;
+        std::vector<std::string> row = fields(text);
+        if (header.empty()) {
+            header = row;
+            for (int i = 0; i < 7; ++i) {
+                at[i] = std::find(header.begin(), header.end(), wanted[i]) - header.begin();
+                if (at[i] == header.size()) {
+                    std::fprintf(stderr, "tableToReport: no column %s\n", wanted[i]);
+                    return 2;
+                }
+            }
             continue;
         }
-        std::vector<std::string> row = fields(text);
-        if (row.size() != 12) {
-            std::fprintf(stderr, "tableToReport: a row of %zu fields\n", row.size());
+        if (row.size() != header.size()) {
+            std::fprintf(stderr, "tableToReport: a row of %zu fields under a header of %zu\n", row.size(),
+                         header.size());
             return 2;
         }
-        if (onlyRun && unescaped(row[0]) != onlyRun) continue;
-        std::string label = unescaped(row[2]).substr(0, 12);
-        std::printf("%g\t\t%s", std::strtod(row[1].c_str(), nullptr), label.c_str());
-        for (int i = 6; i < 10; ++i) {
-            std::printf("\t\t%s", gridcmp::formatDecimal10(std::strtod(row[i].c_str(), nullptr)).chars);
+        if (onlyRun && unescaped(row[at[0]]) != onlyRun) continue;
+        std::string label = unescaped(row[at[2]]).substr(0, 12);
+        std::printf("%g\t\t%s", std::strtod(row[at[1]].c_str(), nullptr), label.c_str());
+        for (int i = 3; i < 7; ++i) {
+            std::printf("\t\t%s", gridcmp::formatDecimal10(std::strtod(row[at[i]].c_str(), nullptr)).chars);
         }
         std::printf("\n");
     }

@@ -1,0 +1,21 @@
+// The study's machine-readable summary (--json): one object with every run's
+// figures, its worst cells and blocks, its gates and its diagnostics.
+//
+// Numbers are written so that they read back to the same double (%.17g);
+// JSON has no nan or infinity, so those are the strings "nan", "inf" and
+// "-inf". Texts taken from logs are JSON strings of their UTF-8; a byte that
+// is not UTF-8 stands as the four characters \xNN.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "study/RunSummary.h"
+#include "study/StudyOptions.h"
+
+namespace gridcmp {
+
+void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const StudyOptions& options, int exitStatus,
+                    const char* version);
+
+}  // namespace gridcmp

@@ -1,0 +1,128 @@
+"""gridcmp-plot draws reports, study tables and cells files as PNGs of the
+size it says, with what it says drawn in them: the runs' curves in their
+colours, a mark where a run turns nan, a map whose worst run is bright; it
+counts what it cannot draw, and says plainly what it cannot do.
+
+    plot_test.py STUDY_TABLE VERSION  (run by plot_test.sh)
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+import matplotlib
+import matplotlib.image
+import numpy
+
+table, version = os.path.abspath(sys.argv[1]), sys.argv[2]
+source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+plot = os.path.join(source, "tools", "gridcmp-plot")
+work = tempfile.mkdtemp()
+failed = []
+
+
+def run(*arguments, stdin=None):
+    done = subprocess.run([plot] + list(arguments), stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          universal_newlines=True, cwd=work)
+    return done.returncode, done.stdout.strip(), done.stderr.strip()
+
+
+def expect(condition, message):
+    if not condition:
+        failed.append(message)
+
+
+def picture(name):
+    pixels = matplotlib.image.imread(os.path.join(work, name))
+    expect(pixels.shape[:2] == (800, 1000), "%s: %r pixels, not 1000 x 800" % (name, pixels.shape))
+    return pixels[:, :, :3]
+
+
+def has_colour(pixels, colour, tolerance=0.03):
+    target = numpy.array(matplotlib.colors.to_rgb(colour))
+    return numpy.count_nonzero(numpy.all(numpy.abs(pixels - target) < tolerance, axis=2))
+
+
+def example(name):
+    return os.path.join(source, name)
+
+
+# One report: its block means and, on an axis of their own, its totals.
+status, said, _ = run("-o", "report.png", example("examples/expected-report.txt"))
+expect(said == "gridcmp-plot: wrote report.png (1 run, 4 blocks)", "said: " + said)
+pixels = picture("report.png")
+expect(has_colour(pixels, "C0") > 200 and has_colour(pixels, "C1") > 200, "report: a curve is missing")
+expect(has_colour(pixels, "red") == 0, "report: marked nan where there is none")
+
+# Through standard input, nan and inf: counted, and marked where they start.
+with open(example("tests/e2e/zero_quantized_values/expected.out")) as report:
+    status, said, err = run("-o", "zero.png", stdin=report)
+expect(err.splitlines() == ["gridcmp-plot: skipped 5 nan or inf values",
+                            "gridcmp-plot: 2 curves turn nan or inf: marked where they do"], "said: " + err)
+expect(has_colour(picture("zero.png"), "red") > 20, "zero: no mark where the run turns nan")
+
+# A report and a table of three runs, on a log scale, options after the
+# inputs: four runs in four colours.
+status, said, _ = run(example("examples/expected-report.txt"), table, "--log", "-o", "study.png")
+expect(said == "gridcmp-plot: wrote study.png (4 runs, 94 blocks)", "said: " + said)
+pixels = picture("study.png")
+expect(all(has_colour(pixels, "C%d" % i) > 100 for i in range(4)), "study: a run's curve is missing")
+
+# Any column of the tables, by its name; a name that is none is said.
+status, said, _ = run("--column", "correlation", "-o", "correlation.png", table)
+expect(status == 0 and said.endswith("(3 runs, 90 blocks)"), "correlation: " + said)
+picture("correlation.png")
+status, _, err = run("--column", "corelation", table)
+expect(status == 2 and "the tables have no column corelation" in err, "a wrong column: " + err)
+
+# A table of nan only: drawn, counted, and no drawing library's own words.
+lines = open(table).read().splitlines()
+header = lines[0].split("\t")
+with open(os.path.join(work, "nan.tsv"), "w") as nan:
+    nan.write(lines[0] + "\n")
+    for line in lines[1:4]:
+        fields = line.split("\t")
+        nan.write("\t".join(f if i < 6 else "nan" for i, f in enumerate(fields)) + "\n")
+status, said, err = run("-o", "nan.png", "nan.tsv")
+expect(status == 0 and all(line.startswith("gridcmp-plot: ") for line in err.splitlines()), "nan table: " + err)
+
+# Labels that hold a tab: every block drawn, and said.
+report = open(example("examples/expected-report.txt")).read().splitlines()[:11]
+report += ["0\t\t0.5\t\t\t0.16666666\t\t0.16666666\t\t0.25000000\t\t0.25000000",
+           "1\t\t1.5\t\t\t0.00000000\t\t0.16666666\t\t0.00000000\t\t0.25000000"]
+with open(os.path.join(work, "tabs.report"), "w") as out:
+    out.write("\n".join(report) + "\n")
+status, said, err = run("-o", "tabs.png", "tabs.report")
+expect(said == "gridcmp-plot: wrote tabs.png (1 run, 2 blocks)", "tabs: " + said)
+expect(err == "gridcmp-plot: 2 block labels hold a tab: drawn by block counter", "tabs: " + err)
+
+# A map of the worst block of the example study: the bf16 panel (the right
+# one of three) is the brightest, on the shared scale.
+study = os.path.join(source, "examples", "study")
+cells = os.path.join(work, "cells.tsv")
+with open(cells, "w") as out:
+    out.write("run\tlabel\trow\tcolumn\toriginal\tquantized\tabsolute\trelative\n")
+    for name, error in (("fp32", 1e-6), ("fp16", 1e-2), ("bf16", 1e-1)):
+        for row in range(1, 13):
+            for column in range(1, 9):
+                out.write("%s\t0014.50\t%d\t%d\t20\t20\t%g\t%g\n" % (name, row, column, error * (1 + row / 12),
+                                                                      error / 20))
+status, said, _ = run("--map", cells, "--log", "-o", "map.png")
+expect(said == "gridcmp-plot: wrote map.png (3 maps)", "map: " + said)
+pixels = picture("map.png")
+bright = matplotlib.colormaps["viridis"](1.0)[:3]
+right, left = pixels[100:700, 660:880], pixels[100:700, 70:290]
+expect(has_colour(right, bright, 0.08) > 1000 and has_colour(left, bright, 0.08) == 0,
+       "map: the worst run is not the bright one")
+
+# Neither a report nor a table: a plain message, no picture.
+status, _, err = run("-o", "readme.png", example("README.md"))
+expect(status == 1 and "is neither a gridcmp report nor a gridcmp-study table" in err, "README: " + err)
+expect(not os.path.exists(os.path.join(work, "readme.png")), "wrote a picture of the README")
+
+status, said, _ = run("--version")
+expect(said == "gridcmp-plot " + version, "gridcmp-plot's version is not the project's " + version)
+
+for failure in failed:
+    print(failure)
+sys.exit(1 if failed else 0)
