@@ -8,8 +8,11 @@
 #
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
-#   bench/run.sh --study [MB]  gridcmp-study on two runs: one after the other
-#                            (-j 1) against side by side (-j 2); default 200
+#   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run, with
+#                            every output; then two runs one after the other
+#                            (-j 1) against side by side (-j 2); default 200.
+#                            BEFORE=path/to/gridcmp-study times an earlier one
+#                            beside it
 #
 # Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED,
 # CELLS (field, the default: a smooth simulated field; random: every cell's
@@ -50,13 +53,33 @@ if [ "${1:-}" = --study ]; then
   make_pair "$mb"
   second=$dir/quantized-${mb}MB-$cells-seed$seed-second.log
   [ -s "$second" ] || cp "$quantized" "$second"
-  bytes=$(( 2 * $(wc -c <"$original") + $(wc -c <"$quantized") + $(wc -c <"$second") ))
   cat "$original" "$quantized" "$second" >/dev/null  # warm the page cache
-  echo "two runs of a ${mb} MB original and ${mb} MB quantized log each, median of $runs runs"
-  printf '%-34s %9s  %9s  %10s\n' "gridcmp-study" seconds MB/s "peak KB"
+  label=$(grep -m 1 ine "$original" | awk '{ print $6 }')
+  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
+  echo "one run of a ${mb} MB original and ${mb} MB quantized log, median of $runs runs"
+  printf '%-44s %9s  %9s  %10s\n' tool seconds MB/s "peak KB"
+  printf '%-44s %s\n' "gridcmp" "$(measure /dev/null "$bin/gridcmp" "$original" "$quantized")"
+  every=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized")
+  printf '%-44s %s\n' "gridcmp-study -j 1 (every figure)" "$every"
+  printf '%-44s %s\n' "... with --table, --json and --cells $label" \
+    "$(measure /dev/null "$bin/gridcmp-study" -q -j 1 --table "$dir/study.tsv" --json "$dir/study.json" \
+         --cells "$label" "$dir/cells.tsv" "$original" "$quantized")"
+  # BEFORE=path/to/an/earlier/gridcmp-study times it beside this one.
+  if [ -n "${BEFORE:-}" ]; then
+    before=$(measure /dev/null "$BEFORE" -q -j 1 "$original" "$quantized")
+    printf '%-44s %s\n' "$BEFORE -j 1" "$before"
+    awk -v now="$every" -v then="$before" 'BEGIN {
+      split(now, a, " "); split(then, b, " ")
+      printf "this study / the earlier one: %.2f\n", a[1] / b[1]
+    }'
+  fi
+  bytes=$(( 2 * $(wc -c <"$original") + $(wc -c <"$quantized") + $(wc -c <"$second") ))
+  echo
+  echo "two runs of it, median of $runs runs"
+  printf '%-44s %9s  %9s  %10s\n' "gridcmp-study" seconds MB/s "peak KB"
   one=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized" "$second")
   two=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized" "$second")
-  printf '%-34s %s\n' "-j 1 (one run after the other)" "$one" "-j 2 (side by side)" "$two"
+  printf '%-44s %s\n' "-j 1 (one run after the other)" "$one" "-j 2 (side by side)" "$two"
   awk -v one="$one" -v two="$two" 'BEGIN {
     split(one, a, " "); split(two, b, " ")
     printf "wall time side by side / one after the other: %.2f\n", b[1] / a[1]

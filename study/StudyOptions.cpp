@@ -59,30 +59,55 @@ std::string refusedOption(char** argv) {
     return std::string("-") + static_cast<char>(optopt);
 }
 
+// The run figures' names, wrapped into the option column of the help text.
+std::string figureNamesText() {
+    std::string text;
+    std::string line;
+    for (int i = 0; i < runFigureCount(); ++i) {
+        std::string name = runFigureName(i);
+        if (!line.empty() && line.size() + 1 + name.size() > 52) {
+            text += "                          " + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + name;
+    }
+    return text + "                          " + line + "\n";
+}
+
 }  // namespace
 
 const char* studyUsage() {
-    return "usage: gridcmp-study [OPTIONS] ORIGINAL QUANTIZED...\n"
+    static const std::string usage = std::string() + "usage: gridcmp-study [OPTIONS] ORIGINAL [--name NAME] QUANTIZED...\n"
            "Compares the original run's grid log with each quantized run's, as gridcmp\n"
            "does, and writes one summary line per run.\n"
            "\n"
-           "  -t, --table FILE        write every compared block of every run to FILE, tab-\n"
-           "                          separated, at full precision (-: standard output;\n"
-           "                          the summary then goes to standard error)\n"
+           "  -t, --table FILE        every compared block of every run, tab-separated, at\n"
+           "                          full precision (-: standard output, the summary then\n"
+           "                          goes to standard error)\n"
+           "      --json FILE         every run's figures, worst cells and blocks, gates\n"
+           "                          and diagnostics as JSON (-: standard output)\n"
+           "      --cells LABEL FILE  every compared cell of the blocks labelled LABEL, in\n"
+           "                          every run: a map of the error (gridcmp-plot --map)\n"
+           "      --name NAME         names the quantized run that follows (default: its\n"
+           "                          file name)\n"
+           "      --fail-if NAME<X, --fail-if NAME>X\n"
+           "                          exit 3 when the run figure NAME is below X (<), or\n"
+           "                          above X (>); nan fails. May be repeated. Figures:\n" +
+           figureNamesText() +
+           "      --max-relative X    the same as --fail-if 'relative_mean>X'\n"
+           "      --max-absolute X    the same as --fail-if 'absolute_mean>X'\n"
            "  -j, --jobs N            compare up to N runs at once (default: one per CPU\n"
            "                          this process may run on)\n"
-           "      --max-relative X    exit 3 if a run's mean |1 - s/q| exceeds X\n"
-           "      --max-absolute X    exit 3 if a run's mean |s - q| exceeds X\n"
            "  -q, --quiet             no diagnostics on standard error\n"
-           "      --strict            a run that passed over anything fails: exit 1 for\n"
-           "                          every diagnostic\n"
+           "      --strict            a run that passed over anything, or has a block\n"
+           "                          whose mean is nan or inf, fails: exit 1\n"
            "  -h, --help              this text\n"
            "  -V, --version           the version\n"
            "\n"
-           "Exit status: 0 every run compared and paired blocks; 1 a run stopped on a\n"
-           "message or paired no block (with --strict: or had a diagnostic); 2 a usage\n"
-           "error or a file that cannot be read or written; 3 a mean above\n"
-           "--max-relative or --max-absolute.\n";
+           "Exit status: 0 every run compared to the end; 1 a run stopped on a message,\n"
+           "paired no block or compared no cell (with --strict: or had a diagnostic); 2 a\n"
+           "usage error or a file that cannot be read or written; 3 a gate failed.\n";
+    return usage.c_str();
 }
 
 StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string& error) {
