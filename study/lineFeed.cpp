@@ -1,0 +1,204 @@
+#include "study/lineFeed.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace gridcmp {
+
+namespace {
+
+// Entries follow each other in the ring, each 8-byte aligned: this header,
+// the line's text with its NUL and read-ahead room, then its values. An
+// entry never wraps: where the ring's end leaves no room for it, a wrap
+// entry (or, with less room than a header, nothing) fills the rest.
+struct EntryHeader {
+    std::uint32_t kind;          // SuppliedLine::Kind, or kWrap
+    std::uint32_t unterminated;
+    std::uint64_t length;        // of the text
+    std::int32_t valueCount;
+    std::int32_t systemError;
+    std::uint64_t size;          // of the whole entry
+};
+
+constexpr std::uint32_t kWrap = 1000;
+// The converting thread makes what it wrote visible, and readers say what
+// they are done with, this many bytes at a time: waking another thread costs
+// far more than a line.
+constexpr std::uint64_t kBatchBytes = 1 << 18;
+
+std::size_t aligned(std::size_t bytes) { return (bytes + 7) & ~static_cast<std::size_t>(7); }
+
+std::size_t textBytes(std::size_t length) { return aligned(length + 1 + kLineReadAhead); }
+
+}  // namespace
+
+LineFeed::LineFeed(ByteSource& source, const char* name, LogLimits logLimits, int readerCount, CpuSlots* cpuSlots)
+    : limits(logLimits), slots(cpuSlots), readers(readerCount) {
+    // Room for three of the longest entries, and never less than 16 MiB.
+    std::size_t longest = sizeof(EntryHeader) + textBytes(limits.lineCapacity) +
+                          sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
+    ringCapacity = aligned(std::max<std::size_t>(std::size_t{16} << 20, 3 * longest));
+    // Not value-initialized: only what is written is ever read.
+    ring.reset(new char[ringCapacity]);
+    values.reset(new double[limits.maxRowValues]);
+    readerPositions.reset(new std::atomic<std::uint64_t>[readerCount]);
+    readerLeft.reset(new std::atomic<bool>[readerCount]);
+    for (int i = 0; i < readerCount; ++i) {
+        readers[i].feed = this;
+        readers[i].index = i;
+        readerPositions[i] = 0;
+        readerLeft[i] = false;
+    }
+    log.reset(new GridLogReader);
+    attachLogSource(*log, source, name, limits);
+    thread = std::thread([this] { convert(); });
+}
+
+LineFeed::~LineFeed() {
+    for (int i = 0; i < static_cast<int>(readers.size()); ++i) leave(i);
+    thread.join();
+}
+
+void LineFeed::leave(int index) {
+    readerLeft[index] = true;
+    { std::lock_guard<std::mutex> lock(guard); }
+    changed.notify_all();
+}
+
+std::uint64_t LineFeed::slowestReader() const {
+    std::uint64_t slowest = written;
+    for (std::size_t i = 0; i < readers.size(); ++i) {
+        if (!readerLeft[i]) slowest = std::min<std::uint64_t>(slowest, readerPositions[i]);
+    }
+    return slowest;
+}
+
+void LineFeed::publish(std::uint64_t end) {
+    published.store(end, std::memory_order_release);
+    { std::lock_guard<std::mutex> lock(guard); }
+    changed.notify_all();
+}
+
+char* LineFeed::claim(std::size_t bytes) {
+    for (;;) {
+        std::size_t offset = written % ringCapacity;
+        std::size_t tail = ringCapacity - offset;
+        std::size_t skipped = tail < bytes ? tail : 0;  // the ring's end, left for a wrap
+        auto roomy = [&] { return written + skipped + bytes - slowestReader() <= ringCapacity; };
+        if (!roomy()) {
+            publish(written);  // readers may be waiting for what is there
+            SlotGivenUp idle(slots);
+            std::unique_lock<std::mutex> lock(guard);
+            changed.wait(lock, roomy);
+        }
+        if (skipped == 0) return ring.get() + offset;
+        if (tail >= sizeof(EntryHeader)) {
+            EntryHeader wrap{kWrap, 0, 0, 0, 0, tail};
+            std::memcpy(ring.get() + offset, &wrap, sizeof wrap);
+        }
+        written += tail;
+    }
+}
+
+void LineFeed::convert() {
+    SlotHeld held(slots);
+    GridLogReader& from = *log;
+    for (;;) {
+        bool everyoneLeft = true;
+        for (std::size_t i = 0; i < readers.size(); ++i) everyoneLeft = everyoneLeft && readerLeft[i];
+        if (everyoneLeft) return;  // no one reads on: no need to convert the rest
+
+        readLine(from);
+        EntryHeader header{};
+        const char* text = from.line;
+        std::size_t length = from.lineLength;
+        if (from.state == LogState::reading) {
+            header.kind = SuppliedLine::line;
+            header.unterminated = from.unterminatedLastLine == from.lineNumber;
+            header.valueCount = parseRowValues(from.line, from.lineLength, true, values.get(), limits.maxRowValues);
+        } else {
+            switch (from.state) {
+                case LogState::ended: header.kind = SuppliedLine::ended; break;
+                case LogState::lineTooLong: header.kind = SuppliedLine::lineTooLong; break;
+                case LogState::unopened: header.kind = SuppliedLine::unopened; break;
+                default: header.kind = SuppliedLine::readError; break;
+            }
+            header.systemError = from.systemError;
+            text = from.failure;  // the reason, for a read error
+            length = std::strlen(text);
+        }
+        header.length = length;
+        std::size_t valueBytes = header.valueCount > 0 ? sizeof(double) * header.valueCount : 0;
+        header.size = sizeof header + textBytes(length) + valueBytes;
+        char* entry = claim(header.size);
+        std::memcpy(entry, &header, sizeof header);
+        char* textAt = entry + sizeof header;
+        std::memcpy(textAt, text, length);
+        std::memset(textAt + length, 0, textBytes(length) - length);
+        if (valueBytes) std::memcpy(textAt + textBytes(length), values.get(), valueBytes);
+        written += header.size;
+        if (header.kind != SuppliedLine::line) {
+            publish(written);
+            return;
+        }
+        if (written - published.load(std::memory_order_relaxed) >= kBatchBytes) publish(written);
+    }
+}
+
+SuppliedLine LineFeedReader::nextLine() {
+    if (finished) return last;
+    LineFeed& from = *feed;
+    const std::size_t capacity = from.ringCapacity;
+    for (;;) {
+        if (position - released >= kBatchBytes) {
+            released = position;
+            from.readerPositions[index].store(position, std::memory_order_release);
+            { std::lock_guard<std::mutex> lock(from.guard); }
+            from.changed.notify_all();
+        }
+        std::size_t offset = position % capacity;
+        if (capacity - offset < sizeof(EntryHeader)) {
+            position += capacity - offset;
+            continue;
+        }
+        if (position >= seen) {
+            seen = from.published.load(std::memory_order_acquire);
+            if (position >= seen) {
+                // Done with everything there: say so, and wait for more.
+                released = position;
+                from.readerPositions[index].store(position, std::memory_order_release);
+                { std::lock_guard<std::mutex> lock(from.guard); }
+                from.changed.notify_all();
+                SlotGivenUp idle(from.slots);
+                std::unique_lock<std::mutex> lock(from.guard);
+                from.changed.wait(lock, [&] { return from.published.load(std::memory_order_acquire) > position; });
+                seen = from.published.load(std::memory_order_acquire);
+            }
+        }
+        EntryHeader header;
+        std::memcpy(&header, from.ring.get() + offset, sizeof header);
+        if (header.kind == kWrap) {
+            position += header.size;
+            continue;
+        }
+        const char* text = from.ring.get() + offset + sizeof header;
+        SuppliedLine line;
+        line.kind = static_cast<SuppliedLine::Kind>(header.kind);
+        if (line.kind == SuppliedLine::line) {
+            line.text = text;
+            line.length = header.length;
+            line.unterminated = header.unterminated != 0;
+            line.valueCount = header.valueCount;
+            line.values = reinterpret_cast<const double*>(text + textBytes(header.length));
+            position += header.size;  // released at the next call, or later: the line stays where it is
+            return line;
+        }
+        line.systemError = header.systemError;
+        line.reason = text;  // stays: the converting thread has ended
+        last = line;
+        finished = true;
+        return last;
+    }
+}
+
+}  // namespace gridcmp
