@@ -53,6 +53,7 @@ int findTokenStartsBy64(const char* line, std::size_t length, std::uint32_t* sta
     return count;
 }
 
+#if GRIDCMP_USE_WORDS
 int findTokenStartsWords(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
     return findTokenStartsBy64(line, length, starts, capacity, [](const char* p) {
         std::uint64_t blanks = 0;
@@ -60,6 +61,7 @@ int findTokenStartsWords(const char* line, std::size_t length, std::uint32_t* st
         return blanks;
     });
 }
+#endif
 
 #if GRIDCMP_USE_SSE2
 int findTokenStartsSse2(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
