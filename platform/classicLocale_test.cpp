@@ -29,10 +29,12 @@ bool setCommaLocale() {
 // print as under the C locale all the same.
 TEST(ClassicLocale, ConversionsAndTextsDoNotFollowTheCallersLocale) {
     if (!setCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma here (localedef -i de_DE -f UTF-8 de_DE.UTF-8 makes one)";
-    EXPECT_EQ(cellValue("1.5"), 1.5);
-    EXPECT_EQ(cellValue("1.5x"), 1.5);        // through strtod
-    EXPECT_EQ(cellValue("0x1.8p1"), 3.0);     // likewise
-    EXPECT_EQ(cellValue("1,5"), 1.0);         // a comma is no decimal point in a log
+    // Tokens stand in a line, which stays readable past them.
+    auto inLine = [](const char* token) { return std::string(token) + std::string(kCellValueReadAhead, '\0'); };
+    EXPECT_EQ(cellValue(inLine("1.5").c_str()), 1.5);
+    EXPECT_EQ(cellValue(inLine("1.5x").c_str()), 1.5);     // through strtod
+    EXPECT_EQ(cellValue(inLine("0x1.8p1").c_str()), 3.0);  // likewise
+    EXPECT_EQ(cellValue(inLine("1,5").c_str()), 1.0);      // a comma is no decimal point in a log
     EXPECT_STREQ(formatDecimal10(0.5).chars, "0.50000000");
     EXPECT_STREQ(formatDecimal10(12.5).chars, "12.5000000");
 
