@@ -1,7 +1,7 @@
 // A plain, reasonably fast way to compare two grid logs, kept as the
 // benchmark's second baseline: what one would write today without any tuning.
 // Files read in large chunks, lines found with memchr, tokens at blanks, each
-// token converted with std::from_chars (strtod where the C++ library has no
+// converted with std::from_chars (strtod where the C++ library has no
 // from_chars for doubles). Writes the same report as gridcmp for well-formed
 // logs (through gridcmp's report writer); it has none of gridcmp's limits
 // checks. Not part of the product.
@@ -91,24 +91,33 @@ void advance(Log& log) {
     if (!log.eof) takeLabel(log);
 }
 
-double convert(const char* token, const char* end) {
+// Converts the number at `token` into `value` (0 where there is none) and
+// returns where it ends.
+const char* convert(const char* token, const char* end, double& value) {
+    value = 0.0;
 #ifdef __cpp_lib_to_chars
-    double value = 0.0;
-    std::from_chars(token, end, value);
-    return value;
+    return std::from_chars(token, end, value).ptr;
 #else
-    (void)end;
-    return std::strtod(token, nullptr);
+    char* stop = nullptr;
+    value = std::strtod(token, &stop);
+    return stop > token ? stop : token;
 #endif
 }
 
+// One pass over the row: from_chars stops where the number does, and the
+// rest of the token (if any) is skipped to the next blank.
 int parse(const Log& log, double* values) {
-    int count = -1;  // the row label is dropped
-    forEachToken(log, [&](const char* token, const char* end) {
-        if (count >= 0 && count < 400) values[count] = convert(token, end);
-        ++count;
-    });
-    return count < 0 ? 0 : count;
+    const char* p = log.line;
+    const char* end = log.line + log.length;
+    while (p < end && *p == ' ') ++p;
+    while (p < end && *p != ' ') ++p;  // the row label
+    int count = 0;
+    for (;;) {
+        while (p < end && *p == ' ') ++p;
+        if (p == end || count == 400) return count;
+        p = convert(p, end, values[count++]);
+        while (p < end && *p != ' ') ++p;
+    }
 }
 
 bool terminator(const Log& log) {
