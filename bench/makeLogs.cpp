@@ -4,13 +4,16 @@
 // rounded to three significant digits (never to zero where the original is not
 // zero), rendered the same way.
 //
-//     makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED [field|random]]
+//     makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED [field|random|full]]
 //
 // "field" (the default) renders a simulated field: smooth in space and time,
 // signed, its magnitude drifting across the grid from 1e-4 to 1e5, with a
 // little noise; notation changes where the magnitude does. "random" draws
 // every cell's sign and magnitude (1e-5 to 1e5) anew: the notation changes from
-// cell to cell, the hardest case for the reader.
+// cell to cell, the hardest case for the reader. "full" renders the field as a
+// study should: the original at full precision ("%.16e", 17 significant
+// digits), the quantized run its values rounded to fp32 and written "%.8e"
+// (enough digits to give the float back).
 //
 // Writes blocks until the original log reaches MEGABYTES * 10^6 bytes.
 #include <cmath>
@@ -37,7 +40,7 @@ void renderOriginal(char* out, int size, double v) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED]\n");
+        std::fprintf(stderr, "usage: makeLogs ORIGINAL QUANTIZED MEGABYTES [SEED [field|random|full]]\n");
         return 2;
     }
     std::FILE* original = std::fopen(argv[1], "w");
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> scale(-5, 5);
     bool randomCells = argc > 5 && std::string(argv[5]) == "random";
+    bool fullPrecision = argc > 5 && std::string(argv[5]) == "full";
     const double pi = std::acos(-1.0);
 
     char text[64];
@@ -77,6 +81,11 @@ int main(int argc, char** argv) {
                     double wave = std::sin(2 * pi * (x + 0.1 * t)) * std::cos(2 * pi * (y - 0.05 * t));
                     double decades = -4.0 + 9.0 * (0.5 + 0.5 * std::sin(1.5 * pi * x + y));
                     v = (wave + 1e-3 * unit(random)) * std::pow(10.0, decades);
+                }
+                if (fullPrecision) {
+                    std::fprintf(original, "  %.16e", v);
+                    std::fprintf(quantized, "  %.8e", static_cast<double>(static_cast<float>(v)));
+                    continue;
                 }
                 renderOriginal(text, sizeof text, v);
                 std::fprintf(original, "  %s", text);

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""Runs a command several times; prints the median wall time in seconds, the
-input rate in MB/s and the peak resident memory in KB.
+"""Runs commands several times, in turns; prints for each the median wall time
+in seconds, the input rate in MB/s and the peak resident memory in KB, one
+line per command in the order given.
 
-    measure.py RUNS BYTES OUTPUT COMMAND...
+    measure.py RUNS BYTES OUTPUT COMMAND... [::: OUTPUT COMMAND...]...
 
-The command's standard output goes to OUTPUT. Timed from spawn to exit. The
-peak memory comes from one more run under GNU time: a child of this process
-would count the interpreter's own memory, which it holds until exec.
+Each command's standard output goes to its OUTPUT. The commands take turns
+(one run of each, then again), so that a machine that slows down for a while
+slows all of them alike. Timed from spawn to exit. The peak memory comes from
+one more run under GNU time: a child of this process would count the
+interpreter's own memory, which it holds until exec.
 """
 import os
 import shutil
@@ -38,9 +41,21 @@ def peak_kilobytes(command):
 
 
 def main():
-    runs, input_bytes, output, command = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4:]
-    median = statistics.median(run_once(command, output) for _ in range(runs))
-    print("%9.3f  %9.0f  %10s" % (median, input_bytes / median / 1e6, peak_kilobytes(command)))
+    runs, input_bytes = int(sys.argv[1]), int(sys.argv[2])
+    groups, group = [], []
+    for word in sys.argv[3:] + [":::"]:
+        if word == ":::":
+            groups.append((group[0], group[1:]))
+            group = []
+        else:
+            group.append(word)
+    times = [[] for _ in groups]
+    for _ in range(runs):
+        for i, (output, command) in enumerate(groups):
+            times[i].append(run_once(command, output))
+    for i, (output, command) in enumerate(groups):
+        median = statistics.median(times[i])
+        print("%9.3f  %9.0f  %10s" % (median, input_bytes / median / 1e6, peak_kilobytes(command)))
 
 
 main()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Benchmarks gridcmp on a generated pair of grid logs and prints figures:
 # median wall time over several runs, input MB/s (both files counted) and peak
-# resident memory, beside `cat` of both files (the reading floor), the
-# straightforward getline + strtok + atof reader, and an awk script computing
-# the same means; then the micro-benchmarks of the row parser and
-# formatDecimal10.
+# resident memory, beside `cat` of both files (the reading floor), a plain
+# memchr + std::from_chars reader, the straightforward getline + strtok + atof
+# reader, and an awk script computing the same means, on three kinds of pair
+# (see CELLS); then the micro-benchmarks of the row parser and formatDecimal10.
 #
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
@@ -15,8 +15,11 @@
 #                            beside it
 #
 # Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED,
-# CELLS (field, the default: a smooth simulated field; random: every cell's
-# sign and magnitude drawn anew, the reader's hardest case).
+# CELLS (the pairs to time, by default all three: field, a smooth simulated
+# field in short decimals; random, every cell's sign and magnitude drawn anew;
+# full, the field at full precision against its fp32 rounding), BEFORE (another
+# gridcmp binary, such as a build of an older commit, timed in turns with this
+# one).
 # Needs cmake, a C++17 compiler and python3; Google Benchmark (libbenchmark-dev)
 # for the micro-benchmarks.
 set -euo pipefail
@@ -100,26 +103,43 @@ if [ "${1:-}" = --memory ]; then
 fi
 
 mb=${1:-20}
-make_pair "$mb"
-bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
-cat "$original" "$quantized" >/dev/null  # warm the page cache
+for cells in ${CELLS:-field random full}; do
+  make_pair "$mb"
+  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
+  cat "$original" "$quantized" >/dev/null  # warm the page cache
+  names=("cat (reading floor)" "gridcmp")
+  commands=(/dev/null cat "$original" "$quantized" ::: "$dir/gridcmp.out" "$bin/gridcmp" "$original" "$quantized")
+  if [ -n "${BEFORE:-}" ]; then
+    names+=("gridcmp before ($(basename "$BEFORE"))")
+    commands+=(::: "$dir/before.out" "$BEFORE" "$original" "$quantized")
+  fi
+  from_chars=${#names[@]}
+  names+=("memchr + from_chars (baseline)" "getline + strtok + atof (baseline)")
+  commands+=(::: "$dir/fromchars.out" "$bin/bench/fromCharsReader" "$original" "$quantized"
+             ::: "$dir/baseline.out" "$bin/bench/getlineReader" "$original" "$quantized")
+  if command -v awk >/dev/null; then
+    awk_name=$(awk -W version 2>/dev/null </dev/null | head -n 1 | cut -d' ' -f1)
+    names+=("awk script (${awk_name:-awk})")
+    commands+=(::: /dev/null awk -v quantized="$quantized" -f "$root/bench/means.awk" "$original")
+  fi
 
-echo "pair: $original + $quantized ($bytes bytes), median of $runs runs"
-printf '%-34s %9s  %9s  %10s\n' tool seconds MB/s "peak KB"
-printf '%-34s %s\n' "cat (reading floor)" "$(measure /dev/null cat "$original" "$quantized")"
-printf '%-34s %s\n' "gridcmp" "$(measure "$dir/gridcmp.out" "$bin/gridcmp" "$original" "$quantized")"
-printf '%-34s %s\n' "getline + strtok + atof (baseline)" \
-  "$(measure "$dir/baseline.out" "$bin/bench/getlineReader" "$original" "$quantized")"
-if command -v awk >/dev/null; then
-  awk_name=$(awk -W version 2>/dev/null </dev/null | head -n 1 | cut -d' ' -f1)
-  printf '%-34s %s\n' "awk script (${awk_name:-awk})" \
-    "$(measure /dev/null awk -v quantized="$quantized" -f "$root/bench/means.awk" "$original")"
-fi
-if cmp -s "$dir/gridcmp.out" "$dir/baseline.out"; then
-  echo "gridcmp's report is byte-identical to the baseline's"
-else
-  echo "gridcmp's report DIFFERS from the baseline's"
-fi
+  echo "$cells pair: $original + $quantized ($bytes bytes), median of $runs runs taken in turns"
+  printf '%-34s %9s  %9s  %10s\n' tool seconds MB/s "peak KB"
+  mapfile -t figures < <(python3 "$root/bench/measure.py" "$runs" "$bytes" "${commands[@]}")
+  for i in "${!names[@]}"; do printf '%-34s %s\n' "${names[$i]}" "${figures[$i]}"; done
+  ratio() { awk -v a="${figures[$1]}" -v b="${figures[$2]}" 'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.2f", y[1] / x[1] }'; }
+  line="gridcmp is $(ratio 1 "$from_chars")x as fast as memchr + from_chars"
+  [ -n "${BEFORE:-}" ] && line="$line, $(ratio 1 2)x as fast as before"
+  echo "$line"
+  for out in fromchars baseline ${BEFORE:+before}; do
+    if cmp -s "$dir/gridcmp.out" "$dir/$out.out"; then
+      echo "gridcmp's report is byte-identical to $out's"
+    else
+      echo "gridcmp's report DIFFERS from $out's"
+    fi
+  done
+  echo
+done
 
 if [ -x "$bin/bench/microbench" ]; then
   echo

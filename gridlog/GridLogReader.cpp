@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gridlog/cellValue.h"
+#include "gridlog/tokenStarts.h"
 #include "platform/fastPaths.h"
 
 namespace gridcmp {
@@ -119,51 +120,6 @@ const char* skipToken(const char* p, const char* end) {
     return p;
 }
 
-// Writes the offsets of the first `capacity` tokens of the line to `starts`
-// and returns how many there are, up to `capacity`.
-#if GRIDCMP_USE_WORDS
-// Looks at 64 bytes at a time; bytes past `length` (up to kLineReadAhead - 1)
-// are read and taken as blanks.
-int findTokenStarts(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
-    int count = 0;
-    std::uint64_t carry = 0;  // the last byte of the previous 64 was not a blank
-    for (std::size_t base = 0; base < length; base += 64) {
-        std::uint64_t blanks = 0;
-#if GRIDCMP_USE_SSE2
-        const __m128i blank = _mm_set1_epi8(' ');
-        for (int part = 0; part < 4; ++part) {
-            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + base + 16 * part));
-            blanks |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, blank))))
-                      << (16 * part);
-        }
-#else
-        for (int i = 0; i < 64; ++i) blanks |= static_cast<std::uint64_t>(line[base + i] == ' ') << i;
-#endif
-        std::size_t inLine = length - base;
-        std::uint64_t valid = inLine >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << inLine) - 1;
-        std::uint64_t text = ~blanks & valid;
-        std::uint64_t tokenStarts = text & ~((text << 1) | carry);
-        carry = text >> 63;
-        while (tokenStarts) {
-            starts[count++] = static_cast<std::uint32_t>(base + lowestSetBit(tokenStarts));
-            if (count == capacity) return count;
-            tokenStarts &= tokenStarts - 1;
-        }
-    }
-    return count;
-}
-#else
-int findTokenStarts(const char* line, std::size_t length, std::uint32_t* starts, int capacity) {
-    const char* end = line + length;
-    int count = 0;
-    for (const char* token = skipBlanks(line, end); token < end && count < capacity;
-         token = skipBlanks(skipToken(token, end), end)) {
-        starts[count++] = static_cast<std::uint32_t>(token - line);
-    }
-    return count;
-}
-#endif
-
 }  // namespace
 
 void openLog(GridLogReader& reader, const char* path) {
@@ -268,7 +224,7 @@ void parseRow(GridLogReader& reader, RowValues& row) {
     // Where every token starts is found first, in one pass over the line; the
     // conversions then do not wait on each other, and run side by side.
     constexpr int kMostTokens = kMaxRowValues + 2;  // a row label, the values, one too many
-    std::uint32_t starts[kMostTokens];
+    std::uint32_t starts[kMostTokens + kTokenStartsSlack];
     int tokens = findTokenStarts(reader.line, reader.lineLength, starts, kMostTokens);
     int first = reader.hasTimeLines ? 1 : 0;
     row.count = tokens > first ? tokens - first : 0;

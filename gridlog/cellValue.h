@@ -1,11 +1,13 @@
 // Conversion of one cell token to its value, exactly as atof converts it.
 //
 // Almost every token of a grid log is a plain decimal ("-7.046689e-03",
-// "0.0123"), and converting them is most of the program's work. Such a token,
-// with at most 19 digits, whose value and power of ten are exact doubles, is
-// converted here in one multiplication and one division, which IEEE
-// arithmetic rounds correctly, as strtod does. Every other token goes to
-// otherCellValue.
+// "0.0123", "-7.0466890000000001e-03" at full precision), and converting them
+// is most of the program's work. Such a token, with at most 19 digits, is
+// converted here: when its digits and power of ten are exact doubles, in one
+// multiplication and one division, which IEEE arithmetic rounds correctly, as
+// strtod does; otherwise (17 digits and more, far exponents) by
+// decimalToDouble, in 64-bit integer arithmetic. Every other token, and the
+// rare one decimalToDouble cannot decide, goes to otherCellValue.
 //
 // The digits after the point are read eight bytes at a time, so the text must
 // stay readable for kCellValueReadAhead bytes past the token.
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gridlog/decimalToDouble.h"
 #include "platform/exactDoubles.h"
 #include "platform/fastPaths.h"
 
@@ -24,7 +27,7 @@ constexpr int kCellValueReadAhead = 8;
 namespace cellvalue_detail {
 
 constexpr int kLargestExactPower = 22;
-constexpr std::uint64_t kLargestExactInteger = std::uint64_t{1} << 53;
+constexpr int kMostExactDigits = 15;
 constexpr int kMostDigits = 19;  // more could overflow 64 bits
 constexpr int kMostExponentDigits = 5;
 
@@ -94,7 +97,8 @@ inline DigitRun readDigitRun(const char* p) {
 }  // namespace cellvalue_detail
 
 // The value of a token that the fast path declines: hex, inf, nan, a numeric
-// prefix followed by other characters, long or far-exponent numbers.
+// prefix followed by other characters, more than 19 digits, exponents of more
+// than five digits.
 double otherCellValue(const char* token);
 
 // The value of the token that starts at `token` (not a blank) and ends at the
@@ -117,7 +121,12 @@ inline double cellValue(const char* token) {
         DigitRun run = readDigitRun(p);
         mantissa = mantissa * kPowersOfTenInteger[run.length] + run.value;
         p += run.length;
-        while (isDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');  // past eight
+        if (run.length == 8) {  // full precision: sixteen digits after the point
+            run = readDigitRun(p);
+            mantissa = mantissa * kPowersOfTenInteger[run.length] + run.value;
+            p += run.length;
+            while (isDigit(*p)) mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');  // past sixteen
+        }
         fractionDigits = static_cast<int>(p - fractionStart);
         digits += fractionDigits;
     }
@@ -131,17 +140,24 @@ inline double cellValue(const char* token) {
         if (p == exponentStart) return otherCellValue(token);  // "1e": strtod takes "1"
         exponent = negativeExponent ? -exponent : exponent;
     }
-    // Declined: no digit, more after the number, or not exact.
+    // Declined: no digit, more after the number, or more digits than 64 bits hold.
+    if ((*p != ' ' && *p != '\0') || digits == 0 || digits > kMostDigits) return otherCellValue(token);
     int powerOfTen = exponent - fractionDigits;
-    if ((*p != ' ' && *p != '\0') || digits == 0 || digits > kMostDigits || mantissa > kLargestExactInteger ||
-        powerOfTen < -kLargestExactPower || powerOfTen > kLargestExactPower) {
-        return otherCellValue(token);
-    }
-    int index = powerOfTen + kLargestExactPower;
-    double magnitude = static_cast<double>(mantissa) * kScaleFactors.multiplier[index] / kScaleFactors.divisor[index];
-    // The sign set as a bit, not by a branch ("-0" gives -0.0, as strtod).
     std::uint64_t bits;
-    std::memcpy(&bits, &magnitude, sizeof bits);
+    // Fifteen digits are always an exact double (below 2^53); deciding by
+    // their count rather than their value sends every token of a column
+    // written alike the same way.
+    if (digits <= kMostExactDigits && powerOfTen >= -kLargestExactPower && powerOfTen <= kLargestExactPower) {
+        int index = powerOfTen + kLargestExactPower;
+        double magnitude = static_cast<double>(static_cast<std::int64_t>(mantissa)) * kScaleFactors.multiplier[index] /
+                           kScaleFactors.divisor[index];
+        std::memcpy(&bits, &magnitude, sizeof bits);
+    } else {
+        DecimalToDouble converted = decimalToDouble(mantissa, powerOfTen);
+        if (!converted.decided) return otherCellValue(token);
+        bits = converted.bits;
+    }
+    // The sign set as a bit, not by a branch ("-0" gives -0.0, as strtod).
     bits |= static_cast<std::uint64_t>(negative) << 63;
     double value;
     std::memcpy(&value, &bits, sizeof value);

@@ -10,6 +10,12 @@
 #include <string>
 #include <vector>
 
+#include <cfloat>
+#include <cmath>
+#include <memory>
+
+#include "gridlog/GridLogReader.h"
+#include "gridlog/tokenStarts.h"
 #include "tests/doubleBits.h"
 
 namespace {
@@ -75,6 +81,138 @@ TEST(CellValue, MatchesAtofBitForBitOnAMillionGeneratedTokens) {
         double value = cellValue(&line[0]);
         ASSERT_EQ(bitsOf(value), bitsOf(std::atof(token))) << "token \"" << token << "\"";
     }
+}
+
+// Every token converted as a cell of a data row, on every path this machine
+// has for splitting rows, must give atof's bits. Rows of up to 400 tokens,
+// separated by one to three blanks.
+void expectRowsMatchAtof(const std::vector<std::string>& tokens) {
+    std::vector<std::string> rows;
+    std::vector<std::vector<std::uint64_t>> expected;
+    for (std::size_t first = 0; first < tokens.size(); first += kMaxRowValues) {
+        std::string row;
+        std::vector<std::uint64_t> bits;
+        for (std::size_t i = first; i < tokens.size() && i < first + kMaxRowValues; ++i) {
+            row += std::string(1 + i % 3, ' ') + tokens[i];
+            bits.push_back(bitsOf(std::atof(tokens[i].c_str())));
+        }
+        rows.push_back(row);
+        expected.push_back(bits);
+    }
+    std::unique_ptr<GridLogReader> reader(new GridLogReader);
+    auto values = std::make_unique<RowValues>();
+    TokenPath paths[kTokenPathCount];
+    int pathCount = availableTokenPaths(paths);
+    const TokenPath selected = selectedTokenPath();
+    for (int p = 0; p < pathCount; ++p) {
+        ASSERT_TRUE(selectTokenPath(paths[p]));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            std::string line = rows[r] + std::string(kLineReadAhead + 1, '\0');
+            reader->line = line.c_str();
+            reader->lineLength = rows[r].size();
+            parseRow(*reader, *values);
+            ASSERT_EQ(values->count, static_cast<int>(expected[r].size()));
+            for (int i = 0; i < values->count; ++i) {
+                ASSERT_EQ(bitsOf(values->values[i]), expected[r][i])
+                    << "token \"" << tokens[r * kMaxRowValues + i] << "\" on the " << tokenPathName(paths[p]) << " path";
+            }
+        }
+    }
+    selectTokenPath(selected);
+}
+
+std::string randomDigits(std::mt19937_64& random, int count) {
+    std::string digits(1, static_cast<char>('1' + random() % 9));
+    while (static_cast<int>(digits.size()) < count) digits += static_cast<char>('0' + random() % 10);
+    return digits;
+}
+
+// Full-precision tokens: 17, 18 and 19 significant digits, written as
+// "%.16e" writes them ("d.ddd...e-XX") and as an integer of digits with an
+// exponent, at every decimal exponent from below the smallest subnormal (they
+// round to 0) to above the largest double (infinity): every power of ten the
+// conversion has a factor for, and its edges.
+TEST(CellValue, MatchesAtofOnFullPrecisionTokensAtEveryExponent) {
+    std::mt19937_64 random(17);
+    std::vector<std::string> tokens;
+    char exponentText[16];
+    for (int exponent = -365; exponent <= 310; ++exponent) {
+        std::snprintf(exponentText, sizeof exponentText, "e%+03d", exponent);
+        for (int digits = 17; digits <= 19; ++digits) {
+            for (int sample = 0; sample < 2; ++sample) {
+                std::string sign = random() % 2 ? "-" : "";
+                std::string d = randomDigits(random, digits);
+                tokens.push_back(sign + d.substr(0, 1) + "." + d.substr(1) + exponentText);
+                tokens.push_back(sign + d + exponentText);
+            }
+        }
+    }
+    // Where 19 digits of nines round up past the largest double, or down to 0.
+    for (const char* edge : {"1.797693134862315708e308", "1.797693134862315709e308", "1.797693134862315807e308",
+                             "9999999999999999999e289", "2.470328229206232720e-324", "2.470328229206232721e-324",
+                             "9999999999999999999e-343", "1000000000000000000e-342", "0.0000000000000000000"}) {
+        tokens.push_back(edge);
+    }
+    expectRowsMatchAtof(tokens);
+}
+
+// Subnormal doubles written at full precision and one or two digits more,
+// random ones and those at the edges of the range.
+TEST(CellValue, MatchesAtofOnSubnormals) {
+    std::mt19937_64 random(18);
+    std::vector<double> values = {fromBits(1), fromBits(2), fromBits(3), fromBits(0x000FFFFFFFFFFFFFu),
+                                  fromBits(0x000FFFFFFFFFFFFEu), DBL_MIN, fromBits(0x0010000000000001u)};
+    for (int i = 0; i < 1500; ++i) values.push_back(fromBits(random() >> (12 + random() % 52)));
+    std::vector<std::string> tokens;
+    char text[64];
+    for (double v : values) {
+        for (int precision : {16, 17, 18}) {
+            std::snprintf(text, sizeof text, "%.*e", precision, random() % 2 ? -v : v);
+            tokens.push_back(text);
+        }
+    }
+    expectRowsMatchAtof(tokens);
+}
+
+// The decimal of a long double, exactly: every digit up to the last that is
+// not 0, in "%e" form. Doubles' midpoints have at most 770 significant digits.
+std::string exactDecimal(long double v) {
+    static char text[1200];
+    std::snprintf(text, sizeof text, "%.1100Le", v);
+    std::string decimal = text;
+    std::size_t e = decimal.find('e');
+    std::size_t last = decimal.find_last_not_of('0', e - 1);
+    if (decimal[last] == '.') --last;
+    return decimal.substr(0, last + 1) + decimal.substr(e);
+}
+
+// The midpoint between two adjacent doubles, exactly, rounds to the even one;
+// the decimals just above and just below it (one more digit: ...5 becomes
+// ...51 and ...49) round to the nearer one. Doubles from 2^44 to 2^64, whose
+// midpoints have up to 19 significant digits, and doubles of any exponent,
+// subnormals included, whose midpoints have hundreds.
+TEST(CellValue, MatchesAtofOnHalfwayCasesAndTheirNeighbours) {
+    if (LDBL_MANT_DIG < 54) GTEST_SKIP() << "long double cannot hold a midpoint between doubles here";
+    std::mt19937_64 random(19);
+    std::vector<std::string> tokens;
+    for (int i = 0; i < 1200; ++i) {
+        int exponent = i % 2 ? 44 + static_cast<int>(random() % 20) : static_cast<int>(random() % 2100) - 1075;
+        double low = std::ldexp(1.0 + static_cast<double>(random() >> 12) * 0x1p-52, exponent);
+        if (!std::isfinite(low) || low == 0.0) continue;
+        double high = std::nextafter(low, INFINITY);
+        if (!std::isfinite(high)) continue;
+        long double midpoint = (static_cast<long double>(low) + static_cast<long double>(high)) / 2;
+        std::string exact = exactDecimal(midpoint);
+        std::size_t e = exact.find('e');
+        std::string digits = exact.substr(0, e), power = exact.substr(e);
+        std::string point = digits.find('.') == std::string::npos ? "." : "";
+        std::string below = digits;
+        below[below.size() - 1] = static_cast<char>(below.back() - 1);  // the last digit is not 0
+        tokens.push_back(exact);
+        tokens.push_back(digits + point + "1" + power);
+        tokens.push_back(below + point + "9" + power);
+    }
+    expectRowsMatchAtof(tokens);
 }
 
 // The digits after the point are read eight bytes at a time. Runs of every
