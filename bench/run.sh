@@ -11,8 +11,8 @@
 #   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run, with
 #                            every output; then two runs one after the other
 #                            (-j 1) against side by side (-j 2); default 200.
-#                            BEFORE=path/to/gridcmp-study times an earlier one
-#                            beside it
+#                            BEFORE_STUDY=path/to/gridcmp-study times an
+#                            earlier one beside it
 #
 # Environment: RUNS (default 5), BENCH_DIR (default /tmp/gridcmp-bench), SEED,
 # CELLS (the pairs to time, by default all three: field, a smooth simulated
@@ -67,10 +67,10 @@ if [ "${1:-}" = --study ]; then
   printf '%-44s %s\n' "... with --table, --json and --cells $label" \
     "$(measure /dev/null "$bin/gridcmp-study" -q -j 1 --table "$dir/study.tsv" --json "$dir/study.json" \
          --cells "$label" "$dir/cells.tsv" "$original" "$quantized")"
-  # BEFORE=path/to/an/earlier/gridcmp-study times it beside this one.
-  if [ -n "${BEFORE:-}" ]; then
-    before=$(measure /dev/null "$BEFORE" -q -j 1 "$original" "$quantized")
-    printf '%-44s %s\n' "$BEFORE -j 1" "$before"
+  # BEFORE_STUDY=path/to/an/earlier/gridcmp-study times it beside this one.
+  if [ -n "${BEFORE_STUDY:-}" ]; then
+    before=$(measure /dev/null "$BEFORE_STUDY" -q -j 1 "$original" "$quantized")
+    printf '%-44s %s\n' "$BEFORE_STUDY -j 1" "$before"
     awk -v now="$every" -v then="$before" 'BEGIN {
       split(now, a, " "); split(then, b, " ")
       printf "this study / the earlier one: %.2f\n", a[1] / b[1]
