@@ -1,6 +1,8 @@
 // The four error sums of a comparison run.
 #pragma once
 
+#include <memory>
+
 #include "gridlog/RowValues.h"
 #include "platform/exactDoubles.h"
 
@@ -16,8 +18,13 @@ struct ErrorAccumulators {
 // The error terms of one row's cells: |1 - s/q| and |s - q|. A zero q gives
 // inf, or nan when s is zero too.
 struct RowTerms {
-    double relative[kMaxRowValues];
-    double absolute[kMaxRowValues];
+    explicit RowTerms(int capacity = kMaxRowValues)
+        : relativeStorage(new double[capacity]), absoluteStorage(new double[capacity]),
+          relative(relativeStorage.get()), absolute(absoluteStorage.get()) {}
+    std::unique_ptr<double[]> relativeStorage;
+    std::unique_ptr<double[]> absoluteStorage;
+    double* relative;
+    double* absolute;
 };
 
 // Works out the terms of the cell pairs of one row, s from the original run

@@ -1,5 +1,6 @@
 #include "compare/compareLogs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,9 @@ namespace {
 
 struct Run {
     Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ComparisonReceiver& resultReceiver,
-        PairingCounts& pairingCounts)
-        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), counts(pairingCounts) {}
+        PairingCounts& pairingCounts, int widestRow)
+        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), counts(pairingCounts),
+          originalRow(widestRow), quantizedRow(widestRow), terms(widestRow) {}
     GridLogReader& original;
     GridLogReader& quantized;
     ComparisonReceiver& receiver;
@@ -160,7 +162,8 @@ RunEnd compareRowPair(Run& run) {
 
 RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ComparisonReceiver& receiver,
                    PairingCounts& counts) {
-    Run run(original, quantized, receiver, counts);
+    Run run(original, quantized, receiver, counts,
+            std::max(original.limits.maxRowValues, quantized.limits.maxRowValues));
     receiver.logsStarted(original.timeLabel, quantized.timeLabel);
     run.statistics = receiver.statistics();
     if (run.statistics) startStatistics(*run.statistics);

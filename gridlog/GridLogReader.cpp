@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gridlog/cellValue.h"
+#include "gridlog/fileSource.h"
 #include "gridlog/tokenStarts.h"
 #include "platform/fastPaths.h"
 
@@ -74,39 +75,90 @@ bool containsDashes(const GridLogReader& reader) { return containsAny(reader, kD
 bool containsIne(const GridLogReader& reader) { return containsAny(reader, kIne); }
 bool containsDashesOrIne(const GridLogReader& reader) { return containsAny(reader, kDashesOrIne); }
 
-// Makes bytes [start, end) of the buffer the current line and NUL-terminates it.
-void deliverLine(GridLogReader& reader, std::size_t start, std::size_t end) {
-    char* bytes = reader.input.bytes;
-    bytes[end] = '\0';
-    reader.line = bytes + start;
-    const void* nul = std::memchr(reader.line, '\0', end - start);
-    reader.lineLength = nul ? static_cast<const char*>(nul) - reader.line : end - start;
+// Counts the current line and notes what callers are told of lines.
+void countLine(GridLogReader& reader) {
     ++reader.lineNumber;
     if (reader.lineLength > 0 && reader.line[reader.lineLength - 1] == '\r' && reader.firstCarriageReturnLine == 0) {
         reader.firstCarriageReturnLine = reader.lineNumber;
     }
 }
 
+// Makes bytes [start, end) of the buffer the current line and NUL-terminates it.
+void deliverLine(GridLogReader& reader, std::size_t start, std::size_t end) {
+    char* bytes = reader.input.bytes.get();
+    bytes[end] = '\0';
+    reader.line = bytes + start;
+    const void* nul = std::memchr(reader.line, '\0', end - start);
+    reader.lineLength = nul ? static_cast<const char*>(nul) - reader.line : end - start;
+    countLine(reader);
+}
+
+// The next line from a supply, as readLine would have read it from the bytes.
+void takeSuppliedLine(GridLogReader& reader) {
+    SuppliedLine supplied = reader.input.supply->nextLine();
+    switch (supplied.kind) {
+        case SuppliedLine::line:
+            reader.line = supplied.text;
+            reader.lineLength = supplied.length;
+            countLine(reader);
+            if (supplied.unterminated) reader.unterminatedLastLine = reader.lineNumber;
+            reader.input.suppliedValues = supplied.values;
+            reader.input.suppliedValueCount = supplied.valueCount;
+            return;
+        case SuppliedLine::ended: reader.state = LogState::ended; return;
+        case SuppliedLine::lineTooLong: stop(reader, LogState::lineTooLong, reader.lineNumber + 1); return;
+        case SuppliedLine::readError:
+        case SuppliedLine::unopened:
+            reader.systemError = supplied.systemError;
+            std::snprintf(reader.failure, sizeof reader.failure, "%s", supplied.reason);
+            stop(reader, supplied.kind == SuppliedLine::readError ? LogState::readError : LogState::unopened,
+                 reader.lineNumber + 1);
+            return;
+    }
+}
+
 // Moves the undelivered bytes to the front of the buffer and reads up to one
-// chunk more after them. Sets `drained` when the stream has no more to give,
+// chunk more after them. Sets `drained` when the source has no more to give,
 // at its end or because it broke (`broken`).
 void refill(GridLogReader& reader) {
     LogInput& input = reader.input;
+    char* bytes = input.bytes.get();
     std::size_t pending = input.end - input.start;
-    std::memmove(input.bytes, input.bytes + input.start, pending);
+    std::memmove(bytes, bytes + input.start, pending);
     input.start = 0;
     input.end = pending;
-    std::size_t wanted = kReadChunkBytes;  // there is room: pending is less than a line
-    errno = 0;
-    std::size_t got = std::fread(input.bytes + pending, 1, wanted, input.stream);
+    // There is room: pending is less than a line.
+    std::size_t got = input.source->read(bytes + pending, kReadChunkBytes);
     input.end += got;
     // What is read ahead past the last line is never taken, but is read.
-    std::memset(input.bytes + input.end, 0, 1 + kLineReadAhead);
-    if (got > 0) input.anythingRead = true;
-    if (got == wanted) return;
+    std::memset(bytes + input.end, 0, 1 + kLineReadAhead);
+    if (got > 0) {
+        input.anythingRead = true;
+        return;
+    }
     input.drained = true;
-    input.broken = std::ferror(input.stream) != 0;
-    if (input.broken) reader.systemError = errno;
+    input.broken = input.source->failed();
+    if (input.broken) {
+        reader.systemError = input.source->systemError;
+        std::snprintf(reader.failure, sizeof reader.failure, "%s", input.source->failure);
+    }
+}
+
+// Gives the reader its limits and the buffers they take.
+void prepare(GridLogReader& reader, const char* name, LogLimits limits) {
+    reader.name = name;
+    reader.limits = limits;
+    reader.timeLabelStorage.reset(new char[limits.lineCapacity]);
+    reader.timeLabel = reader.timeLabelStorage.get();
+    reader.timeLabel[0] = '\0';
+    if (limits.maxRowValues > kMaxRowValues) {
+        reader.input.tokenStarts.reset(new std::uint32_t[limits.maxRowValues + 2 + kTokenStartsSlack]);
+    }
+    setEmptyLine(reader);
+}
+
+void prepareBuffer(GridLogReader& reader) {
+    reader.input.bytes.reset(new char[reader.limits.lineCapacity + kReadChunkBytes + 1 + kLineReadAhead]);
 }
 
 // Positions of the tokens of the current line: blank-separated, no empty ones.
@@ -122,45 +174,68 @@ const char* skipToken(const char* p, const char* end) {
 
 }  // namespace
 
-void openLog(GridLogReader& reader, const char* path) {
+void openLog(GridLogReader& reader, const char* path, LogLimits limits) {
     errno = 0;
     std::FILE* stream = std::fopen(path, "rb");
-    if (!stream) reader.systemError = errno;
-    attachLog(reader, stream, path);
-    reader.input.ownsStream = stream != nullptr;
+    if (!stream) {
+        reader.systemError = errno;
+        std::snprintf(reader.failure, sizeof reader.failure, "%s", std::strerror(errno));
+        prepare(reader, path, limits);
+        reader.state = LogState::unopened;
+        return;
+    }
+    attachLog(reader, stream, path, limits);
+    reader.input.ownStream = stream;
 }
 
-void attachLog(GridLogReader& reader, std::FILE* stream, const char* name) {
-    reader.input.stream = stream;
-    reader.name = name;
-    reader.timeLabel[0] = '\0';
-    if (!stream) reader.state = LogState::unopened;
-    // Our own buffer is the only one; stdio's would just copy every byte again.
-    if (stream) std::setvbuf(stream, nullptr, _IONBF, 0);
-    setEmptyLine(reader);
+void attachLog(GridLogReader& reader, std::FILE* stream, const char* name, LogLimits limits) {
+    if (!stream) {
+        prepare(reader, name, limits);
+        reader.state = LogState::unopened;
+        return;
+    }
+    reader.input.ownSource.reset(new FileSource(stream));
+    attachLogSource(reader, *reader.input.ownSource, name, limits);
+}
+
+void attachLogSource(GridLogReader& reader, ByteSource& source, const char* name, LogLimits limits) {
+    prepare(reader, name, limits);
+    prepareBuffer(reader);
+    reader.input.source = &source;
+}
+
+void attachLogSupply(GridLogReader& reader, LineSupply& supply, const char* name, LogLimits limits) {
+    prepare(reader, name, limits);
+    reader.input.supply = &supply;
 }
 
 void closeLog(GridLogReader& reader) {
-    if (reader.input.ownsStream) std::fclose(reader.input.stream);
-    reader.input.stream = nullptr;
-    reader.input.ownsStream = false;
+    reader.input.source = nullptr;
+    reader.input.ownSource.reset();
+    if (reader.input.ownStream) std::fclose(reader.input.ownStream);
+    reader.input.ownStream = nullptr;
 }
 
 void readLine(GridLogReader& reader) {
     setEmptyLine(reader);
     LogInput& input = reader.input;
+    if (input.supply) {
+        if (reader.state == LogState::reading) takeSuppliedLine(reader);
+        return;
+    }
+    const std::size_t capacity = reader.limits.lineCapacity;
     while (reader.state == LogState::reading) {
-        char* start = input.bytes + input.start;
+        char* start = input.bytes.get() + input.start;
         std::size_t available = input.end - input.start;
-        std::size_t searched = available < kLineCapacity ? available : kLineCapacity;
+        std::size_t searched = available < capacity ? available : capacity;
         const void* newline = std::memchr(start, '\n', searched);
         if (newline) {
-            std::size_t end = static_cast<const char*>(newline) - input.bytes;
+            std::size_t end = static_cast<const char*>(newline) - input.bytes.get();
             deliverLine(reader, input.start, end);
             input.start = end + 1;
             return;
         }
-        if (available >= kLineCapacity) {
+        if (available >= capacity) {
             stop(reader, LogState::lineTooLong, reader.lineNumber + 1);
             return;
         }
@@ -220,20 +295,35 @@ void advanceToNextBlock(GridLogReader& reader) {
     if (reader.state == LogState::reading) takeTimeLabel(reader);
 }
 
-void parseRow(GridLogReader& reader, RowValues& row) {
+int parseRowValues(GridLogReader& reader, bool dropRowLabel, double* values) {
     // Where every token starts is found first, in one pass over the line; the
     // conversions then do not wait on each other, and run side by side.
-    constexpr int kMostTokens = kMaxRowValues + 2;  // a row label, the values, one too many
-    std::uint32_t starts[kMostTokens + kTokenStartsSlack];
-    int tokens = findTokenStarts(reader.line, reader.lineLength, starts, kMostTokens);
-    int first = reader.hasTimeLines ? 1 : 0;
-    row.count = tokens > first ? tokens - first : 0;
-    if (row.count > kMaxRowValues) {
+    const int most = reader.limits.maxRowValues + 2;  // a row label, the values, one too many
+    std::uint32_t* starts = reader.input.tokenStarts.get();
+    int tokens = findTokenStarts(reader.line, reader.lineLength, starts, most);
+    int first = dropRowLabel ? 1 : 0;
+    int count = tokens > first ? tokens - first : 0;
+    if (count > reader.limits.maxRowValues) return -1;
+    for (int i = 0; i < count; ++i) values[i] = cellValue(reader.line + starts[first + i]);
+    return count;
+}
+
+void parseRow(GridLogReader& reader, RowValues& row) {
+    int count;
+    if (reader.input.supply) {
+        // Supplied lines come converted, their row labels dropped (a log
+        // without time lines is never compared).
+        count = reader.input.suppliedValueCount;
+        if (count > 0) std::memcpy(row.values, reader.input.suppliedValues, sizeof(double) * count);
+    } else {
+        count = parseRowValues(reader, reader.hasTimeLines, row.values);
+    }
+    if (count < 0) {
         row.count = 0;
         stop(reader, LogState::rowTooWide, reader.lineNumber);
         return;
     }
-    for (int i = 0; i < row.count; ++i) row.values[i] = cellValue(reader.line + starts[first + i]);
+    row.count = count;
 }
 
 bool isTimeLine(const GridLogReader& reader) { return containsIne(reader); }

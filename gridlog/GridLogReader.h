@@ -20,18 +20,29 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
+#include "gridlog/ByteSource.h"
+#include "gridlog/LineSupply.h"
 #include "gridlog/LogInput.h"
 #include "gridlog/RowValues.h"
 
 namespace gridcmp {
 
+// What a reader accepts: lines of at most lineCapacity - 1 characters, data
+// rows of at most maxRowValues values. gridcmp's are its stated capacity;
+// gridcmp-study takes wider grids.
+struct LogLimits {
+    std::size_t lineCapacity = kLineCapacity;
+    int maxRowValues = kMaxRowValues;
+};
+
 enum class LogState {
     reading,               // lines still come
     ended,                 // a read met the end of the file
     unopened,              // the file could not be opened, or gave nothing at all
-    lineTooLong,           // fault: a line of kLineCapacity characters or more
-    rowTooWide,            // fault: a data row of more than kMaxRowValues values
+    lineTooLong,           // fault: a line of limits.lineCapacity characters or more
+    rowTooWide,            // fault: a data row of more than limits.maxRowValues values
     timeLineWithoutLabel,  // fault: a time line with fewer than six tokens
     readError,             // fault: the file stopped being readable part way through
 };
@@ -41,6 +52,8 @@ struct GridLogReader {
     LogState state = LogState::reading;
     long long faultLine = 0;     // 1-based number of the line a fault is about
     int systemError = 0;         // errno of a failed open or read, else 0
+    char failure[160] = {};      // why reading failed, in words (the system's or a library's)
+    LogLimits limits;
 
     // The current line as text: lineLength bytes up to (not including) its first
     // NUL or its end, and always followed by a NUL.
@@ -51,20 +64,31 @@ struct GridLogReader {
     long long unterminatedLastLine = 0;     // the last line, when the file ends without a newline
 
     bool hasTimeLines = false;   // set by the start check; parseRow drops row labels
-    char timeLabel[kLineCapacity];  // label of the current block, whole
 
-    LogInput input;              // the reader's own: not for callers
+    // The reader's own: not for callers.
+    std::unique_ptr<char[]> timeLabelStorage{new char[1]{}};
+    LogInput input;
+
+    char* timeLabel = timeLabelStorage.get();  // label of the current block, whole; "" before the first
 };
 
 // Opens `path` for reading. A file that cannot be opened leaves the reader
 // unopened (systemError says why): every readLine() then gives an empty line
 // and atEnd() stays false. `reader` must be freshly constructed; `path` must
 // outlive it.
-void openLog(GridLogReader& reader, const char* path);
+void openLog(GridLogReader& reader, const char* path, LogLimits limits = LogLimits());
 
 // Reads from an already open stream instead of a named file; the caller keeps
 // the stream and closes it.
-void attachLog(GridLogReader& reader, std::FILE* stream, const char* name);
+void attachLog(GridLogReader& reader, std::FILE* stream, const char* name, LogLimits limits = LogLimits());
+
+// Reads the bytes of `source`, which the caller keeps: a source that gives
+// nothing at all before it fails leaves the reader unopened.
+void attachLogSource(GridLogReader& reader, ByteSource& source, const char* name, LogLimits limits = LogLimits());
+
+// Takes lines read and converted elsewhere, as they come from `supply`, which
+// the caller keeps; the limits must be those the lines were read with.
+void attachLogSupply(GridLogReader& reader, LineSupply& supply, const char* name, LogLimits limits = LogLimits());
 
 // Closes the file if openLog opened it.
 void closeLog(GridLogReader& reader);
@@ -99,8 +123,14 @@ void takeTimeLabel(GridLogReader& reader);
 void advanceToNextBlock(GridLogReader& reader);
 
 // Splits the current line into values, dropping the row label when the log has
-// time lines. More than kMaxRowValues values are the fault rowTooWide.
+// time lines. More than limits.maxRowValues values are the fault rowTooWide.
+// `row` must hold that many.
 void parseRow(GridLogReader& reader, RowValues& row);
+
+// The current line's values as a data row, without a fault: writes them to
+// `values` (room for limits.maxRowValues) and returns how many, or -1 when
+// there are more. The first token is dropped when `dropRowLabel`.
+int parseRowValues(GridLogReader& reader, bool dropRowLabel, double* values);
 
 // True when the current line has no token or contains "---".
 bool isBlockTerminator(const GridLogReader& reader);

@@ -1,13 +1,17 @@
 // The cell values of one data row.
 #pragma once
 
+#include <memory>
+
 namespace gridcmp {
 
-// The program's stated capacity: grids of up to 400 columns.
+// gridcmp's stated capacity: grids of up to 400 columns.
 constexpr int kMaxRowValues = 400;
 
 struct RowValues {
-    double values[kMaxRowValues];
+    explicit RowValues(int capacity = kMaxRowValues) : storage(new double[capacity]), values(storage.get()) {}
+    std::unique_ptr<double[]> storage;  // not cleared: only the values set are ever read
+    double* values;
     int count = 0;
 };
 

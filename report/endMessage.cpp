@@ -8,10 +8,13 @@ void writeFaultMessage(std::FILE* out, const GridLogReader& reader) {
     const char* what = "";
     switch (reader.state) {
         case LogState::lineTooLong:
-            std::fprintf(out, "Linea de mas de %d caracteres en %s, linea %lld\n", kLineCapacity - 1, reader.name,
+            std::fprintf(out, "Linea de mas de %zu caracteres en %s, linea %lld\n", reader.limits.lineCapacity - 1,
+                         reader.name, reader.faultLine);
+            return;
+        case LogState::rowTooWide:
+            std::fprintf(out, "Fila de mas de %d valores en %s, linea %lld\n", reader.limits.maxRowValues, reader.name,
                          reader.faultLine);
             return;
-        case LogState::rowTooWide: what = "Fila de mas de 400 valores en "; break;
         case LogState::timeLineWithoutLabel: what = "Linea de tiempo sin etiqueta en "; break;
         case LogState::readError: what = "Error de lectura en "; break;
         case LogState::reading:
