@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
-#include <new>
+#include <memory>
+
+#include "gridlog/memorySource.h"
 
 #include "report/ReportWriter.h"
 #include "report/runComparison.h"
@@ -20,15 +21,6 @@ using namespace gridcmp;
 
 constexpr char kSplit[] = "\n=== quantized ===\n";
 
-// The readers' buffers are megabytes: made once, and each run's readers are
-// constructed anew in them (without clearing what is only looked at once read).
-alignas(GridLogReader) unsigned char originalStorage[sizeof(GridLogReader)];
-alignas(GridLogReader) unsigned char quantizedStorage[sizeof(GridLogReader)];
-
-std::FILE* openBytes(const std::uint8_t* data, std::size_t size) {
-    // fmemopen wants a writable buffer even for reading; it does not write it.
-    return fmemopen(const_cast<std::uint8_t*>(data), size, "r");
-}
 
 }  // namespace
 
@@ -43,20 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         second = data + firstSize + (sizeof kSplit - 1);
         secondSize = size - firstSize - (sizeof kSplit - 1);
     }
-    GridLogReader* original = new (originalStorage) GridLogReader;
-    GridLogReader* quantized = new (quantizedStorage) GridLogReader;
-    std::FILE* originalBytes = openBytes(data, firstSize);
-    std::FILE* quantizedBytes = openBytes(second, secondSize);
-    attachLog(*original, originalBytes, "original.log");
-    attachLog(*quantized, quantizedBytes, "quantized.log");
+    // Small chunks, so that lines cross the reads as they do in large logs.
+    MemorySource originalBytes(reinterpret_cast<const char*>(data), firstSize, 4093);
+    MemorySource quantizedBytes(reinterpret_cast<const char*>(second), secondSize, 4093);
+    // The readers keep their buffers from one input to the next.
+    static GridLogReader* original = new GridLogReader;
+    static GridLogReader* quantized = new GridLogReader;
+    attachLogSource(*original, originalBytes, "original.log");
+    attachLogSource(*quantized, quantizedBytes, "quantized.log");
 
     ReportWriter report(sink);
     PairingCounts counts;
     runComparison(*original, *quantized, report, counts, sink);
     std::fflush(sink);
-
-    for (std::FILE* bytes : {originalBytes, quantizedBytes}) {
-        if (bytes) std::fclose(bytes);
-    }
     return 0;
 }

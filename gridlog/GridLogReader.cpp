@@ -144,21 +144,49 @@ void refill(GridLogReader& reader) {
     }
 }
 
-// Gives the reader its limits and the buffers they take.
+// Gives the reader its limits and the buffers they take, and starts it
+// afresh: a reader attached again keeps the buffers it has, where they are
+// large enough.
 void prepare(GridLogReader& reader, const char* name, LogLimits limits) {
+    LogInput& input = reader.input;
+    bool largeEnough = reader.limits.lineCapacity >= limits.lineCapacity &&
+                       reader.limits.maxRowValues >= limits.maxRowValues && input.labelCapacity > 0;
+    if (!largeEnough) {
+        reader.timeLabelStorage.reset(new char[limits.lineCapacity]);
+        input.labelCapacity = limits.lineCapacity;
+        if (limits.maxRowValues > kMaxRowValues) {
+            input.tokenStarts.reset(new std::uint32_t[limits.maxRowValues + 2 + kTokenStartsSlack]);
+        }
+        input.bytes.reset();
+    }
     reader.name = name;
+    reader.state = LogState::reading;
+    reader.faultLine = 0;
+    reader.systemError = 0;
+    reader.failure[0] = '\0';
     reader.limits = limits;
-    reader.timeLabelStorage.reset(new char[limits.lineCapacity]);
+    reader.lineNumber = 0;
+    reader.firstCarriageReturnLine = 0;
+    reader.unterminatedLastLine = 0;
+    reader.hasTimeLines = false;
     reader.timeLabel = reader.timeLabelStorage.get();
     reader.timeLabel[0] = '\0';
-    if (limits.maxRowValues > kMaxRowValues) {
-        reader.input.tokenStarts.reset(new std::uint32_t[limits.maxRowValues + 2 + kTokenStartsSlack]);
-    }
+    input.source = nullptr;
+    input.supply = nullptr;
+    input.start = 0;
+    input.end = 0;
+    input.drained = false;
+    input.broken = false;
+    input.anythingRead = false;
+    input.suppliedValues = nullptr;
+    input.suppliedValueCount = 0;
     setEmptyLine(reader);
 }
 
 void prepareBuffer(GridLogReader& reader) {
-    reader.input.bytes.reset(new char[reader.limits.lineCapacity + kReadChunkBytes + 1 + kLineReadAhead]);
+    if (!reader.input.bytes) {
+        reader.input.bytes.reset(new char[reader.limits.lineCapacity + kReadChunkBytes + 1 + kLineReadAhead]);
+    }
 }
 
 // Positions of the tokens of the current line: blank-separated, no empty ones.
@@ -178,9 +206,10 @@ void openLog(GridLogReader& reader, const char* path, LogLimits limits) {
     errno = 0;
     std::FILE* stream = std::fopen(path, "rb");
     if (!stream) {
-        reader.systemError = errno;
-        std::snprintf(reader.failure, sizeof reader.failure, "%s", std::strerror(errno));
+        int error = errno;
         prepare(reader, path, limits);
+        reader.systemError = error;
+        std::snprintf(reader.failure, sizeof reader.failure, "%s", std::strerror(error));
         reader.state = LogState::unopened;
         return;
     }

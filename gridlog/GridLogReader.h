@@ -74,8 +74,8 @@ struct GridLogReader {
 
 // Opens `path` for reading. A file that cannot be opened leaves the reader
 // unopened (systemError says why): every readLine() then gives an empty line
-// and atEnd() stays false. `reader` must be freshly constructed; `path` must
-// outlive it.
+// and atEnd() stays false. A reader may be opened or attached again after
+// closeLog, and keeps its buffers; `path` must outlive its use.
 void openLog(GridLogReader& reader, const char* path, LogLimits limits = LogLimits());
 
 // Reads from an already open stream instead of a named file; the caller keeps

@@ -40,6 +40,7 @@ struct LogInput {
     // log is opened: only the bytes read are ever looked at, so a large
     // buffer costs no memory until used.
     std::unique_ptr<char[]> bytes;
+    std::size_t labelCapacity = 0;       // of the reader's time label buffer; 0: none yet
     // Where the tokens of a row start, for splitting it: room for gridcmp's
     // rows, more where the reader's limits take more.
     std::unique_ptr<std::uint32_t[]> tokenStarts{new std::uint32_t[kMaxRowValues + 2 + kTokenStartsSlack]};

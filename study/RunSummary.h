@@ -34,7 +34,8 @@ struct RunSummary {
     RunEnd end = RunEnd::running;
     std::string endMessage;        // gridcmp's message for `end`, one line, escaped (escapedText.h)
     std::string unreadableFile;    // a log that could not be opened or read ...
-    int unreadableError = 0;       // ... and its errno
+    int unreadableError = 0;       // ... its errno ...
+    std::string unreadableReason;  // ... and why, in words
 
     long long blocksPaired = 0;    // completed, as gridcmp reports them
     PairingCounts counts;          // unpaired blocks, surplus values and rows

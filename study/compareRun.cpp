@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "report/runComparison.h"
+#include "study/studySource.h"
 #include "study/escapedText.h"
 #include "study/runFigures.h"
 #include "study/studyCells.h"
@@ -106,17 +107,17 @@ std::string endMessageOf(char* text, std::size_t length) {
 
 }  // namespace
 
-RunSummary compareRun(const StudyOptions& options, int run, RunRows rows) {
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots) {
     RunSummary summary;
     summary.name = options.names[run];
     summary.original = options.original;
     summary.quantized = options.quantized[run];
     summary.gates.resize(options.gates.size());
-    // Not value-initialized: megabytes of buffer, looked at only once read into.
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
-    openLog(*originalLog, summary.original.c_str());
-    openLog(*quantizedLog, summary.quantized.c_str());
+    attachLogSupply(*originalLog, original, summary.original.c_str(), kStudyLimits);
+    std::unique_ptr<StudySource> quantizedSource = openStudySource(summary.quantized.c_str(), slots);
+    attachLogSource(*quantizedLog, quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits);
 
     Collector collector(summary, options, rows);
     char* message = nullptr;
@@ -125,10 +126,15 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows) {
     summary.end = runComparison(*originalLog, *quantizedLog, collector, summary.counts, messages);
     if (messages) std::fclose(messages);
     summary.endMessage = endMessageOf(message, messageLength);
+    // A log that cannot be read, from the start or part way (a compressed
+    // stream cut short or corrupt): the reason is the system's or the
+    // library's.
     for (GridLogReader* log : {originalLog.get(), quantizedLog.get()}) {
-        if (log->state == LogState::unopened && summary.unreadableFile.empty()) {
+        if ((log->state == LogState::unopened || log->state == LogState::readError) &&
+            summary.unreadableFile.empty()) {
             summary.unreadableFile = log->name;
             summary.unreadableError = log->systemError;
+            summary.unreadableReason = log->failure;
         }
     }
     if (summary.end == RunEnd::logEnded) {
@@ -147,7 +153,6 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows) {
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
-    closeLog(*originalLog);
     closeLog(*quantizedLog);
     return summary;
 }

@@ -4,8 +4,11 @@
 
 #include <cstdio>
 
+#include "gridlog/GridLogReader.h"
+#include "gridlog/LineSupply.h"
 #include "study/RunSummary.h"
 #include "study/StudyOptions.h"
+#include "study/cpuSlots.h"
 
 namespace gridcmp {
 
@@ -17,9 +20,16 @@ struct RunRows {
     std::FILE* cells = nullptr;
 };
 
-// Compares the original log with quantized log `run` of the options and sums
-// up the run, its gates included. Opens and closes both logs itself; memory
-// stays the same whatever their size.
-RunSummary compareRun(const StudyOptions& options, int run, RunRows rows);
+// What the study reads: wider grids than gridcmp's 400 columns (a 0.25-degree
+// global grid has 1440), rows of up to 65536 values, in lines of up to
+// 4194303 characters (65536 values at full precision).
+constexpr LogLimits kStudyLimits{std::size_t{1} << 22, 65536};
+
+// Compares the original log, whose lines come converted from `original` (read
+// with kStudyLimits), with quantized log `run` of the options, and sums up
+// the run, its gates included. Opens and closes the quantized log itself,
+// decompressing it on a thread of its own that holds one of `slots` when
+// `slots` is given; memory stays the same whatever the logs' size.
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots);
 
 }  // namespace gridcmp

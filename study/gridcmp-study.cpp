@@ -16,6 +16,8 @@
 
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
+#include "study/cpuSlots.h"
+#include "study/lineFeed.h"
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
 #include "study/rowSpool.h"
@@ -23,6 +25,7 @@
 #include "study/studyInputs.h"
 #include "study/studyJson.h"
 #include "study/studyReport.h"
+#include "study/studySource.h"
 #include "study/studyTable.h"
 
 #ifndef GRIDCMP_VERSION
@@ -92,7 +95,9 @@ int main(int argc, char** argv) {
     std::string error;
     switch (parseStudyOptions(argc, argv, options, error)) {
         case StudyCommand::help: std::fputs(studyUsage(), stdout); return 0;
-        case StudyCommand::version: std::printf("gridcmp-study %s\n", GRIDCMP_VERSION); return 0;
+        case StudyCommand::version:
+            std::printf("gridcmp-study %s\ncompressed logs: %s\n", GRIDCMP_VERSION, readableCompressions());
+            return 0;
         case StudyCommand::usageError: return usageError(error);
         case StudyCommand::compare: break;
     }
@@ -112,12 +117,21 @@ int main(int argc, char** argv) {
     }
 
     std::vector<RunSummary> runs(runCount);
+    // The original is read and converted once, on a thread of its own, for
+    // every run; the runs go side by side, as many working at a time as -j
+    // allows (each waits, without its slot, for what it needs from another).
     int jobs = options.jobs > 0 ? options.jobs : usableProcessors();
-    runInParallel(runCount, jobs, [&](int i) {
+    CpuSlots slots(jobs);
+    CpuSlots* decompression = jobs > 1 ? &slots : nullptr;  // on threads of their own where cores allow
+    std::unique_ptr<StudySource> originalSource = openStudySource(options.original.c_str(), decompression);
+    LineFeed original(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
+    runInParallel(runCount, runCount, [&](int i) {
+        SlotHeld held(&slots);
         RunRows rows;
         int rowsError = openRowsOfRun(table, rows.table);
         if (rowsError == 0) rowsError = openRowsOfRun(cells, rows.cells);
-        runs[i] = compareRun(options, i, rows);
+        runs[i] = compareRun(options, i, rows, original.reader(i), decompression);
+        original.leave(i);
         for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
             if (!file) continue;
             int failed = spoolRunRows(output->spool, i, file);

@@ -115,7 +115,7 @@ void LineFeed::convert() {
         if (from.state == LogState::reading) {
             header.kind = SuppliedLine::line;
             header.unterminated = from.unterminatedLastLine == from.lineNumber;
-            header.valueCount = parseRowValues(from.line, from.lineLength, true, values.get(), limits.maxRowValues);
+            header.valueCount = parseRowValues(from, true, values.get());
         } else {
             switch (from.state) {
                 case LogState::ended: header.kind = SuppliedLine::ended; break;

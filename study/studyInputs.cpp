@@ -29,9 +29,6 @@ std::string studyInputsProblem(const StudyOptions& options) {
     for (const std::string& quantized : options.quantized) inputs.push_back({&quantized, false, {}});
     for (Input& input : inputs) input.known = stat(input.path->c_str(), &input.status) == 0;
 
-    if (options.quantized.size() > 1 && !readableAgain(inputs[0])) {
-        return options.original + " is a pipe or device, and is read once per run: save it to a file first";
-    }
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         for (std::size_t j = i + 1; j < inputs.size(); ++j) {
             if (inputs[i].known && inputs[j].known && !readableAgain(inputs[i]) &&

@@ -9,8 +9,6 @@
 namespace gridcmp {
 
 // What is wrong with the files given, or "" when nothing is:
-// - several runs, and an original that gives its bytes once (a pipe, a device:
-//   each run reads the original anew);
 // - one pipe or device given twice (the runs would split its bytes);
 // - an output (--table, --cells, --json) that is one of the logs (writing it
 //   would destroy the log), or more than one output to standard output.

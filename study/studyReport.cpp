@@ -29,6 +29,11 @@ bool unreadable(const RunSummary& run) { return !run.unreadableFile.empty(); }
 
 std::string reasonOf(int error) { return error ? std::strerror(error) : "it gives nothing to read"; }
 
+// Why a log could not be read: the library's or the system's words.
+std::string unreadableText(const RunSummary& run) {
+    return run.unreadableReason.empty() ? reasonOf(run.unreadableError) : run.unreadableReason;
+}
+
 // "3 more blocks", "at least 3 more blocks" when counting them met a line
 // that could not be read.
 std::string blocksLeftText(const RunSummary& run) {
@@ -76,7 +81,7 @@ std::string shownLabel(const std::string& label) {
 }
 
 std::string endText(const RunSummary& run) {
-    if (unreadable(run)) return "cannot read " + run.unreadableFile + ": " + reasonOf(run.unreadableError);
+    if (unreadable(run)) return "cannot read " + run.unreadableFile + ": " + unreadableText(run);
     if (run.end != RunEnd::logEnded) return "stopped: " + run.endMessage;
     if (run.originalEnded && run.quantizedEnded) return "both logs ended";
     if (run.originalEnded) return "original ended first; quantized had " + blocksLeftText(run);
@@ -96,7 +101,7 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs)
     const std::string& original = runs[0].original;
     for (const RunSummary& run : runs) {
         if (unreadable(run) && run.unreadableFile == original) {
-            out.push_back(said("unreadable", original, "cannot read " + original + ": " + reasonOf(run.unreadableError)));
+            out.push_back(said("unreadable", original, "cannot read " + original + ": " + unreadableText(run)));
             return out;
         }
     }
@@ -120,7 +125,7 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
     if (unreadable(run)) {
         if (run.unreadableFile != original) {
             out.push_back(said("unreadable", run.unreadableFile,
-                               "cannot read " + run.unreadableFile + ": " + reasonOf(run.unreadableError)));
+                               "cannot read " + run.unreadableFile + ": " + unreadableText(run)));
         }
         return out;
     }

@@ -18,6 +18,9 @@
 #                    (GRIDCMP_SOURCE_DIR names the source tree)
 #   after.sh         optional: checks made after the run (the files it left,
 #                    or did not), which must succeed
+#   needs            optional: compressed formats the program must read
+#                    ("gzip zstd"), as its --version lists them; without
+#                    them the case is skipped (exit status 77)
 #   any input files the args name
 # The run happens in a scratch copy of the folder, so names echo as written,
 # with TMPDIR an empty folder of its own (tmp/ in the copy).
@@ -30,6 +33,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$case_dir/." "$work/"
 cd "$work" || exit 2
+if [ -f needs ]; then
+  readable=$("${run[@]}" --version | sed -n 's/^compressed logs: //p')
+  for format in $(cat needs); do
+    case ", $readable," in
+      *", $format,"*) ;;
+      *) echo "this build reads no $format logs: skipped"; exit 77 ;;
+    esac
+  done
+fi
 mkdir tmp && export TMPDIR=$work/tmp
 if [ -f make_inputs.sh ]; then bash make_inputs.sh || { echo "make_inputs.sh failed"; exit 2; }; fi
 

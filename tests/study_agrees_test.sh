@@ -17,14 +17,22 @@ failed=0
 # the messages never start so).
 result_lines() { grep -a -E "^[0-9][0-9.e+]*$(printf '\t\t')" || true; }
 
-# agree ORIGINAL QUANTIZED TABLE: the table's rows of QUANTIZED against gridcmp.
+# agree ORIGINAL QUANTIZED TABLE NAME: the table's rows of QUANTIZED against
+# gridcmp. Where gridcmp stopped at its own limits (400 values in a row, lines
+# of 1048575 characters), which the study's are wider than, its lines are the
+# first of the study's.
 agree() {
-  "${run[@]}" "$build/gridcmp" "$1" "$2" | result_lines >"$work/gridcmp.lines"
+  "${run[@]}" "$build/gridcmp" "$1" "$2" >"$work/gridcmp.out"
+  result_lines <"$work/gridcmp.out" >"$work/gridcmp.lines"
   "${run[@]}" "$build/tests/tableToReport" "$2" <"$3" >"$work/study.lines"
+  if grep -a -q -E '^(Fila de mas de 400 valores|Linea de mas de 1048575 caracteres) en ' "$work/gridcmp.out"; then
+    head -n "$(wc -l <"$work/gridcmp.lines")" "$work/study.lines" >"$work/study.first"
+    mv "$work/study.first" "$work/study.lines"
+  fi
   if ! cmp -s "$work/gridcmp.lines" "$work/study.lines"; then
     echo "$4: the study's figures differ from gridcmp's for $2:"
     diff "$work/gridcmp.lines" "$work/study.lines" | head -n 10
-    failed=1
+    return 1
   fi
 }
 
@@ -85,7 +93,7 @@ awk -v seed=11 'BEGIN {
 }'
 "${run[@]}" "$build/gridcmp-study" -q -j 3 --table study.tsv original.log rounded.log gappy.log narrow.log >/dev/null
 for quantized in rounded.log gappy.log narrow.log; do
-  agree original.log "$quantized" study.tsv generated
+  agree original.log "$quantized" study.tsv generated || failed=1
 done
 [ "$(wc -l <study.tsv)" -gt 100 ] || { echo "generated study: too few rows in the table"; failed=1; }
 exit $failed

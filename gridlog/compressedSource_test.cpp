@@ -1,0 +1,97 @@
+#include "gridlog/compressedSource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gridlog/memorySource.h"
+
+#if GRIDCMP_HAVE_ZLIB
+#include <zlib.h>
+#endif
+#if GRIDCMP_HAVE_ZSTD
+#include <zstd.h>
+#endif
+
+namespace {
+
+using namespace gridcmp;
+
+std::string someLog() {
+    std::string log;
+    for (int k = 0; k < 300; ++k) log += "VistaGrid timeline paso t = " + std::to_string(k) + "\n1 0.5 0.25 " + std::to_string(k * 7) + "\n\n";
+    return log;
+}
+
+struct Read {
+    std::string bytes;
+    bool failed;
+};
+
+Read readAll(Compression compression, const std::string& compressed, std::size_t chunk) {
+    MemorySource source(compressed.data(), compressed.size(), chunk);
+    std::unique_ptr<ByteSource> decompressed = decompressingSource(compression, source);
+    Read read{"", false};
+    char buffer[777];
+    while (std::size_t got = decompressed->read(buffer, sizeof buffer)) read.bytes.append(buffer, got);
+    read.failed = decompressed->failed();
+    return read;
+}
+
+// Whole streams read back whole, however the compressed bytes come; a stream
+// cut anywhere is a failure, never a clean end with part of the log.
+void expectWholeOrFailed(Compression compression, const std::string& compressed, const std::string& plain) {
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{13}, std::size_t{1} << 16}) {
+        Read whole = readAll(compression, compressed, chunk);
+        EXPECT_FALSE(whole.failed) << chunk;
+        EXPECT_EQ(whole.bytes, plain) << chunk;
+    }
+    for (std::size_t cut = 1; cut < compressed.size(); cut += 97) {
+        EXPECT_TRUE(readAll(compression, compressed.substr(0, cut), 64).failed) << "cut at " << cut;
+    }
+}
+
+#if GRIDCMP_HAVE_ZLIB
+std::string gzipped(const std::string& plain) {
+    z_stream stream{};
+    deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    std::vector<unsigned char> out(deflateBound(&stream, plain.size()) + 64);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    std::string compressed(reinterpret_cast<char*>(out.data()), stream.total_out);
+    deflateEnd(&stream);
+    return compressed;
+}
+
+TEST(CompressedSource, GzipOfSeveralMembers) {
+    std::string plain = someLog();
+    std::string half = plain.substr(0, plain.size() / 2);
+    std::string members = gzipped(half) + gzipped(plain.substr(half.size()));
+    const unsigned char* first = reinterpret_cast<const unsigned char*>(members.data());
+    EXPECT_EQ(compressionOf(first, members.size()), Compression::gzip);
+    expectWholeOrFailed(Compression::gzip, members, plain);
+}
+#endif
+
+#if GRIDCMP_HAVE_ZSTD
+std::string zstded(const std::string& plain) {
+    std::string out(ZSTD_compressBound(plain.size()), '\0');
+    out.resize(ZSTD_compress(&out[0], out.size(), plain.data(), plain.size(), 3));
+    return out;
+}
+
+TEST(CompressedSource, ZstdOfSeveralFrames) {
+    std::string plain = someLog();
+    std::string half = plain.substr(0, plain.size() / 3);
+    std::string frames = zstded(half) + zstded(plain.substr(half.size()));
+    const unsigned char* first = reinterpret_cast<const unsigned char*>(frames.data());
+    EXPECT_EQ(compressionOf(first, frames.size()), Compression::zstd);
+    expectWholeOrFailed(Compression::zstd, frames, plain);
+}
+#endif
+
+}  // namespace

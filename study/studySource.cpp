@@ -1,0 +1,97 @@
+#include "study/studySource.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "gridlog/fileSource.h"
+#include "study/threadedSource.h"
+
+namespace gridcmp {
+
+namespace {
+
+// A source that has failed before giving anything.
+struct FailedSource : ByteSource {
+    FailedSource(int error, const char* reason) { setSourceFailure(*this, error, reason); }
+    std::size_t read(char*, std::size_t) override { return 0; }
+};
+
+// The bytes already read to see what a log is, then the rest.
+struct PrefixedSource : ByteSource {
+    PrefixedSource(const unsigned char* first, std::size_t count, ByteSource& rest) : size(count), inner(rest) {
+        std::memcpy(prefix, first, count);
+    }
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        if (given < size) {
+            std::size_t count = std::min(capacity, size - given);
+            std::memcpy(buffer, prefix + given, count);
+            given += count;
+            return count;
+        }
+        std::size_t got = inner.read(buffer, capacity);
+        if (got == 0 && inner.failed()) setSourceFailure(*this, inner.systemError, inner.failure);
+        return got;
+    }
+    unsigned char prefix[4];
+    std::size_t size;
+    std::size_t given = 0;
+    ByteSource& inner;
+};
+
+}  // namespace
+
+StudySource::~StudySource() {
+    threaded.reset();  // its thread reads what is below it
+    decompressed.reset();
+    withPrefix.reset();
+    file.reset();
+    if (stream) std::fclose(stream);
+}
+
+std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) {
+    std::unique_ptr<StudySource> source(new StudySource);
+    errno = 0;
+    source->stream = std::fopen(path, "rb");
+    if (!source->stream) {
+        int error = errno;
+        source->file.reset(new FailedSource(error, std::strerror(error)));
+        source->outer = source->file.get();
+        return source;
+    }
+    source->file.reset(new FileSource(source->stream));
+    unsigned char first[4];
+    std::size_t looked = 0;
+    while (looked < sizeof first) {
+        std::size_t got = source->file->read(reinterpret_cast<char*>(first) + looked, sizeof first - looked);
+        if (got == 0) break;
+        looked += got;
+    }
+    source->withPrefix.reset(new PrefixedSource(first, looked, *source->file));
+    source->outer = source->withPrefix.get();
+    source->compression = compressionOf(first, looked);
+    if (source->compression == Compression::none) return source;
+    if (!canDecompress(source->compression)) {
+        char reason[160];
+        std::snprintf(reason, sizeof reason, "it is %s-compressed, and this build of gridcmp-study reads no %s",
+                      compressionName(source->compression), compressionName(source->compression));
+        source->decompressed.reset(new FailedSource(0, reason));
+        source->outer = source->decompressed.get();
+        return source;
+    }
+    source->decompressed = decompressingSource(source->compression, *source->withPrefix);
+    source->outer = source->decompressed.get();
+    if (slots) {
+        source->threaded.reset(new ThreadedSource(*source->decompressed, slots));
+        source->outer = source->threaded.get();
+    }
+    return source;
+}
+
+const char* readableCompressions() {
+    bool gzip = canDecompress(Compression::gzip);
+    bool zstd = canDecompress(Compression::zstd);
+    return gzip && zstd ? "gzip, zstd" : gzip ? "gzip" : zstd ? "zstd" : "none";
+}
+
+}  // namespace gridcmp

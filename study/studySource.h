@@ -1,0 +1,42 @@
+// A log as gridcmp-study reads it: a file or a pipe, decompressed on the way
+// when its first bytes say it is gzip or zstd (whatever its name), and then
+// read on a thread of its own where cores allow.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+#include "gridlog/ByteSource.h"
+#include "gridlog/compressedSource.h"
+#include "study/cpuSlots.h"
+
+namespace gridcmp {
+
+struct StudySource {
+    ByteSource& bytes() { return *outer; }
+
+    Compression compression = Compression::none;
+    std::FILE* stream = nullptr;
+    std::unique_ptr<ByteSource> file;          // the file's own bytes ...
+    std::unique_ptr<ByteSource> withPrefix;    // ... with the bytes looked at first given back
+    std::unique_ptr<ByteSource> decompressed;  // ... decompressed
+    std::unique_ptr<ByteSource> threaded;      // ... on a thread of its own
+    ByteSource* outer = nullptr;
+
+    StudySource() = default;
+    StudySource(const StudySource&) = delete;
+    StudySource& operator=(const StudySource&) = delete;
+    ~StudySource();
+};
+
+// Opens `path`. A file that cannot be opened, or is compressed in a way this
+// build cannot read, gives a source that fails at once, saying why. With
+// `slots`, decompression runs on a thread of its own that holds one of them
+// while it works.
+std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots);
+
+// The compressed formats this build reads, for --version: "gzip, zstd",
+// "gzip", "zstd" or "none".
+const char* readableCompressions();
+
+}  // namespace gridcmp
