@@ -26,6 +26,8 @@ void stop(GridLogReader& reader, LogState state, long long line) {
     reader.state = state;
     reader.faultLine = line;
     setEmptyLine(reader);
+    reader.input.suppliedTerminator = true;  // what an empty line is
+    reader.input.suppliedTimeLine = false;
 }
 
 // Whether the current line contains the three characters of one of the
@@ -104,6 +106,8 @@ void takeSuppliedLine(GridLogReader& reader) {
             if (supplied.unterminated) reader.unterminatedLastLine = reader.lineNumber;
             reader.input.suppliedValues = supplied.values;
             reader.input.suppliedValueCount = supplied.valueCount;
+            reader.input.suppliedTerminator = supplied.terminator;
+            reader.input.suppliedTimeLine = supplied.timeLine;
             return;
         case SuppliedLine::ended: reader.state = LogState::ended; return;
         case SuppliedLine::lineTooLong: stop(reader, LogState::lineTooLong, reader.lineNumber + 1); return;
@@ -249,6 +253,8 @@ void readLine(GridLogReader& reader) {
     setEmptyLine(reader);
     LogInput& input = reader.input;
     if (input.supply) {
+        input.suppliedTerminator = true;  // what an empty line is, unless a line comes
+        input.suppliedTimeLine = false;
         if (reader.state == LogState::reading) takeSuppliedLine(reader);
         return;
     }
@@ -341,11 +347,12 @@ void parseRow(GridLogReader& reader, RowValues& row) {
     int count;
     if (reader.input.supply) {
         // Supplied lines come converted, their row labels dropped (a log
-        // without time lines is never compared).
+        // without time lines is never compared), and stay where they are.
         count = reader.input.suppliedValueCount;
-        if (count > 0) std::memcpy(row.values, reader.input.suppliedValues, sizeof(double) * count);
+        row.values = reader.input.suppliedValues;
     } else {
-        count = parseRowValues(reader, reader.hasTimeLines, row.values);
+        count = parseRowValues(reader, reader.hasTimeLines, row.storage.get());
+        row.values = row.storage.get();
     }
     if (count < 0) {
         row.count = 0;
@@ -355,14 +362,20 @@ void parseRow(GridLogReader& reader, RowValues& row) {
     row.count = count;
 }
 
-bool isTimeLine(const GridLogReader& reader) { return containsIne(reader); }
+// A supply says what its lines are: they were looked at where they were read.
+bool isTimeLine(const GridLogReader& reader) {
+    if (reader.input.supply) return reader.input.suppliedTimeLine;
+    return containsIne(reader);
+}
 
 bool isTerminatorOrTimeLine(const GridLogReader& reader) {
+    if (reader.input.supply) return reader.input.suppliedTerminator || reader.input.suppliedTimeLine;
     const char* end = reader.line + reader.lineLength;
     return skipBlanks(reader.line, end) == end || containsDashesOrIne(reader);
 }
 
 bool isBlockTerminator(const GridLogReader& reader) {
+    if (reader.input.supply) return reader.input.suppliedTerminator;
     const char* end = reader.line + reader.lineLength;
     return skipBlanks(reader.line, end) == end || containsDashes(reader);
 }

@@ -21,6 +21,8 @@ struct SuppliedLine {
     const char* text = "";
     std::size_t length = 0;
     bool unterminated = false;  // the log's last line, which had no newline
+    bool terminator = false;    // isBlockTerminator of the line
+    bool timeLine = false;      // isTimeLine of the line
     // The line read as a data row, its first token (the row label) dropped;
     // valueCount -1 when it has more values than the readers' limit.
     const double* values = nullptr;

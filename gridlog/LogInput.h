@@ -44,9 +44,11 @@ struct LogInput {
     // Where the tokens of a row start, for splitting it: room for gridcmp's
     // rows, more where the reader's limits take more.
     std::unique_ptr<std::uint32_t[]> tokenStarts{new std::uint32_t[kMaxRowValues + 2 + kTokenStartsSlack]};
-    // The values of the current line, when a supply gave them.
+    // The values of the current line, and what it is, when a supply gave them.
     const double* suppliedValues = nullptr;
     int suppliedValueCount = 0;
+    bool suppliedTerminator = true;
+    bool suppliedTimeLine = false;
 };
 
 }  // namespace gridcmp

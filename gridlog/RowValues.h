@@ -11,7 +11,9 @@ constexpr int kMaxRowValues = 400;
 struct RowValues {
     explicit RowValues(int capacity = kMaxRowValues) : storage(new double[capacity]), values(storage.get()) {}
     std::unique_ptr<double[]> storage;  // not cleared: only the values set are ever read
-    double* values;
+    // The row's values: in `storage`, or where a supply of converted lines
+    // keeps them (valid until the reader's next line).
+    const double* values;
     int count = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "report/runComparison.h"
+#include "study/lineFeed.h"
 #include "study/studySource.h"
 #include "study/escapedText.h"
 #include "study/runFigures.h"
@@ -107,7 +108,8 @@ std::string endMessageOf(char* text, std::size_t length) {
 
 }  // namespace
 
-RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots) {
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots,
+                      bool quantizedOnItsOwnThread) {
     RunSummary summary;
     summary.name = options.names[run];
     summary.original = options.original;
@@ -117,7 +119,15 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
     attachLogSupply(*originalLog, original, summary.original.c_str(), kStudyLimits);
     std::unique_ptr<StudySource> quantizedSource = openStudySource(summary.quantized.c_str(), slots);
-    attachLogSource(*quantizedLog, quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits);
+    // With cores to spare, the quantized log is converted on a thread of its
+    // own too, and this one only compares.
+    std::unique_ptr<LineFeed> quantizedFeed;
+    if (slots && quantizedOnItsOwnThread) {
+        quantizedFeed.reset(new LineFeed(quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits, 1, slots));
+        attachLogSupply(*quantizedLog, quantizedFeed->reader(0), summary.quantized.c_str(), kStudyLimits);
+    } else {
+        attachLogSource(*quantizedLog, quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits);
+    }
 
     Collector collector(summary, options, rows);
     char* message = nullptr;
@@ -153,6 +163,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
+    quantizedFeed.reset();  // its thread reads the source
     closeLog(*quantizedLog);
     return summary;
 }

@@ -2,18 +2,25 @@
 
 namespace gridcmp {
 
+namespace {
+
+bool take(std::atomic<int>& free) {
+    int slots = free.load();
+    while (slots > 0) {
+        if (free.compare_exchange_weak(slots, slots - 1)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CpuSlots::acquire() {
-    std::unique_lock<std::mutex> lock(guard);
-    freed.wait(lock, [this] { return free > 0; });
-    --free;
+    while (!take(free)) waiting.waitUntil([this] { return free.load() > 0; });
 }
 
 void CpuSlots::release() {
-    {
-        std::lock_guard<std::mutex> lock(guard);
-        ++free;
-    }
-    freed.notify_one();
+    ++free;
+    waiting.wake();
 }
 
 }  // namespace gridcmp

@@ -5,8 +5,9 @@
 // take.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
+
+#include "study/waiting.h"
 
 namespace gridcmp {
 
@@ -15,9 +16,10 @@ struct CpuSlots {
     void acquire();
     void release();
 
-    std::mutex guard;
-    std::condition_variable freed;
-    int free;
+    // Taken and given back without a lock while slots are free, which they
+    // are but where more threads work than -j allows.
+    std::atomic<int> free;
+    Waiting waiting;
 };
 
 // Holds a slot for its lifetime (nothing when `slots` is nullptr).

@@ -130,7 +130,10 @@ int main(int argc, char** argv) {
         RunRows rows;
         int rowsError = openRowsOfRun(table, rows.table);
         if (rowsError == 0) rowsError = openRowsOfRun(cells, rows.cells);
-        runs[i] = compareRun(options, i, rows, original.reader(i), decompression);
+        // Where every run can have two cores of its own beside the original's
+        // (not on two cores: three threads there take longer than two), the
+        // quantized logs are converted on threads of their own too.
+        runs[i] = compareRun(options, i, rows, original.reader(i), decompression, jobs > 2 * runCount);
         original.leave(i);
         for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
             if (!file) continue;

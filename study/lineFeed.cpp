@@ -13,7 +13,10 @@ namespace {
 // entry (or, with less room than a header, nothing) fills the rest.
 struct EntryHeader {
     std::uint32_t kind;          // SuppliedLine::Kind, or kWrap
-    std::uint32_t unterminated;
+    std::uint8_t unterminated;
+    std::uint8_t terminator;
+    std::uint8_t timeLine;
+    std::uint8_t unused;
     std::uint64_t length;        // of the text
     std::int32_t valueCount;
     std::int32_t systemError;
@@ -24,7 +27,7 @@ constexpr std::uint32_t kWrap = 1000;
 // The converting thread makes what it wrote visible, and readers say what
 // they are done with, this many bytes at a time: waking another thread costs
 // far more than a line.
-constexpr std::uint64_t kBatchBytes = 1 << 18;
+constexpr std::uint64_t kBatchBytes = 1 << 20;
 
 std::size_t aligned(std::size_t bytes) { return (bytes + 7) & ~static_cast<std::size_t>(7); }
 
@@ -34,13 +37,15 @@ std::size_t textBytes(std::size_t length) { return aligned(length + 1 + kLineRea
 
 LineFeed::LineFeed(ByteSource& source, const char* name, LogLimits logLimits, int readerCount, CpuSlots* cpuSlots)
     : limits(logLimits), slots(cpuSlots), readers(readerCount) {
-    // Room for three of the longest entries, and never less than 16 MiB.
+    // Room for the longest entry and a mebibyte: small enough to stay in the
+    // caches that the two threads share (a larger ring lets the converting
+    // thread run so far ahead that its lines are gone from them by the time
+    // they are read), never less than 4 MiB.
     std::size_t longest = sizeof(EntryHeader) + textBytes(limits.lineCapacity) +
                           sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
-    ringCapacity = aligned(std::max<std::size_t>(std::size_t{16} << 20, 3 * longest));
+    ringCapacity = aligned(std::max<std::size_t>(std::size_t{4} << 20, longest + (std::size_t{1} << 20)));
     // Not value-initialized: only what is written is ever read.
     ring.reset(new char[ringCapacity]);
-    values.reset(new double[limits.maxRowValues]);
     readerPositions.reset(new std::atomic<std::uint64_t>[readerCount]);
     readerLeft.reset(new std::atomic<bool>[readerCount]);
     for (int i = 0; i < readerCount; ++i) {
@@ -61,8 +66,7 @@ LineFeed::~LineFeed() {
 
 void LineFeed::leave(int index) {
     readerLeft[index] = true;
-    { std::lock_guard<std::mutex> lock(guard); }
-    changed.notify_all();
+    waiting.wake();
 }
 
 std::uint64_t LineFeed::slowestReader() const {
@@ -74,26 +78,25 @@ std::uint64_t LineFeed::slowestReader() const {
 }
 
 void LineFeed::publish(std::uint64_t end) {
-    published.store(end, std::memory_order_release);
-    { std::lock_guard<std::mutex> lock(guard); }
-    changed.notify_all();
+    published.store(end);
+    waiting.wake();
 }
 
 char* LineFeed::claim(std::size_t bytes) {
     for (;;) {
         std::size_t offset = written % ringCapacity;
         std::size_t tail = ringCapacity - offset;
-        std::size_t skipped = tail < bytes ? tail : 0;  // the ring's end, left for a wrap
-        auto roomy = [&] { return written + skipped + bytes - slowestReader() <= ringCapacity; };
+        // An entry never wraps: the ring's end is left, as a wrap, first.
+        std::size_t wanted = tail < bytes ? tail : bytes;
+        auto roomy = [&] { return written + wanted - slowestReader() <= ringCapacity; };
         if (!roomy()) {
             publish(written);  // readers may be waiting for what is there
             SlotGivenUp idle(slots);
-            std::unique_lock<std::mutex> lock(guard);
-            changed.wait(lock, roomy);
+            waiting.waitUntil(roomy);
         }
-        if (skipped == 0) return ring.get() + offset;
+        if (tail >= bytes) return ring.get() + offset;
         if (tail >= sizeof(EntryHeader)) {
-            EntryHeader wrap{kWrap, 0, 0, 0, 0, tail};
+            EntryHeader wrap{kWrap, 0, 0, 0, 0, 0, 0, 0, tail};
             std::memcpy(ring.get() + offset, &wrap, sizeof wrap);
         }
         written += tail;
@@ -112,10 +115,13 @@ void LineFeed::convert() {
         EntryHeader header{};
         const char* text = from.line;
         std::size_t length = from.lineLength;
+        std::size_t valueRoom = 0;
         if (from.state == LogState::reading) {
             header.kind = SuppliedLine::line;
             header.unterminated = from.unterminatedLastLine == from.lineNumber;
-            header.valueCount = parseRowValues(from, true, values.get());
+            header.terminator = isBlockTerminator(from);
+            header.timeLine = isTimeLine(from);
+            valueRoom = sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
         } else {
             switch (from.state) {
                 case LogState::ended: header.kind = SuppliedLine::ended; break;
@@ -128,14 +134,20 @@ void LineFeed::convert() {
             length = std::strlen(text);
         }
         header.length = length;
-        std::size_t valueBytes = header.valueCount > 0 ? sizeof(double) * header.valueCount : 0;
-        header.size = sizeof header + textBytes(length) + valueBytes;
-        char* entry = claim(header.size);
-        std::memcpy(entry, &header, sizeof header);
+        // Room for the most values the line can have (a value and a blank
+        // take two characters at least); the values are converted straight
+        // into the ring, and the entry keeps only what they need.
+        std::size_t mostValues = length / 2 + 1;
+        if (valueRoom > sizeof(double) * mostValues) valueRoom = sizeof(double) * mostValues;
+        char* entry = claim(sizeof header + textBytes(length) + valueRoom);
         char* textAt = entry + sizeof header;
         std::memcpy(textAt, text, length);
         std::memset(textAt + length, 0, textBytes(length) - length);
-        if (valueBytes) std::memcpy(textAt + textBytes(length), values.get(), valueBytes);
+        double* valuesAt = reinterpret_cast<double*>(textAt + textBytes(length));
+        if (header.kind == SuppliedLine::line) header.valueCount = parseRowValues(from, true, valuesAt);
+        std::size_t valueBytes = header.valueCount > 0 ? sizeof(double) * header.valueCount : 0;
+        header.size = sizeof header + textBytes(length) + valueBytes;
+        std::memcpy(entry, &header, sizeof header);
         written += header.size;
         if (header.kind != SuppliedLine::line) {
             publish(written);
@@ -152,9 +164,8 @@ SuppliedLine LineFeedReader::nextLine() {
     for (;;) {
         if (position - released >= kBatchBytes) {
             released = position;
-            from.readerPositions[index].store(position, std::memory_order_release);
-            { std::lock_guard<std::mutex> lock(from.guard); }
-            from.changed.notify_all();
+            from.readerPositions[index].store(position);
+            from.waiting.wake();
         }
         std::size_t offset = position % capacity;
         if (capacity - offset < sizeof(EntryHeader)) {
@@ -162,17 +173,15 @@ SuppliedLine LineFeedReader::nextLine() {
             continue;
         }
         if (position >= seen) {
-            seen = from.published.load(std::memory_order_acquire);
+            seen = from.published.load();
             if (position >= seen) {
                 // Done with everything there: say so, and wait for more.
                 released = position;
-                from.readerPositions[index].store(position, std::memory_order_release);
-                { std::lock_guard<std::mutex> lock(from.guard); }
-                from.changed.notify_all();
+                from.readerPositions[index].store(position);
+                from.waiting.wake();
                 SlotGivenUp idle(from.slots);
-                std::unique_lock<std::mutex> lock(from.guard);
-                from.changed.wait(lock, [&] { return from.published.load(std::memory_order_acquire) > position; });
-                seen = from.published.load(std::memory_order_acquire);
+                from.waiting.waitUntil([&] { return from.published.load() > position; });
+                seen = from.published.load();
             }
         }
         EntryHeader header;
@@ -188,6 +197,8 @@ SuppliedLine LineFeedReader::nextLine() {
             line.text = text;
             line.length = header.length;
             line.unterminated = header.unterminated != 0;
+            line.terminator = header.terminator != 0;
+            line.timeLine = header.timeLine != 0;
             line.valueCount = header.valueCount;
             line.values = reinterpret_cast<const double*>(text + textBytes(header.length));
             position += header.size;  // released at the next call, or later: the line stays where it is

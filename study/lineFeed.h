@@ -10,10 +10,8 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "gridlog/GridLogReader.h"
 #include "gridlog/LineSupply.h"
 #include "study/cpuSlots.h"
+#include "study/waiting.h"
 
 namespace gridcmp {
 
@@ -68,7 +67,6 @@ struct LineFeed {
     std::size_t ringCapacity;
     std::unique_ptr<char[]> ring;
     std::unique_ptr<GridLogReader> log;
-    std::unique_ptr<double[]> values;
     LogLimits limits;
     CpuSlots* slots;
     std::vector<LineFeedReader> readers;
@@ -76,8 +74,7 @@ struct LineFeed {
     std::unique_ptr<std::atomic<bool>[]> readerLeft;
     std::atomic<std::uint64_t> published{0};  // entries before this are complete
     std::uint64_t written = 0;                // the converting thread's own end
-    std::mutex guard;
-    std::condition_variable changed;
+    Waiting waiting;
     std::thread thread;
 };
 

@@ -19,8 +19,7 @@ ThreadedSource::ThreadedSource(ByteSource& innerSource, CpuSlots* cpuSlots, std:
 
 ThreadedSource::~ThreadedSource() {
     stopping = true;
-    { std::lock_guard<std::mutex> lock(guard); }
-    changed.notify_all();
+    waiting.wake();
     thread.join();
 }
 
@@ -28,45 +27,39 @@ void ThreadedSource::fill() {
     SlotHeld held(slots);
     for (;;) {
         std::uint64_t end = filled.load(std::memory_order_relaxed);
-        auto roomy = [&] { return stopping || end - taken.load(std::memory_order_acquire) + kPieceBytes <= ringCapacity; };
+        auto roomy = [&] { return stopping || end - taken.load() + kPieceBytes <= ringCapacity; };
         if (!roomy()) {
             SlotGivenUp idle(slots);
-            std::unique_lock<std::mutex> lock(guard);
-            changed.wait(lock, roomy);
+            waiting.waitUntil(roomy);
         }
         if (stopping) return;
         std::size_t offset = end % ringCapacity;
         std::size_t piece = std::min(kPieceBytes, ringCapacity - offset);  // never across the ring's end
         std::size_t got = inner.read(ring.get() + offset, piece);
-        if (got > 0) filled.store(end + got, std::memory_order_release);
+        if (got > 0) filled.store(end + got);
         if (got == 0) {
             if (inner.failed()) setSourceFailure(*this, inner.systemError, inner.failure);
-            innerEnded.store(true, std::memory_order_release);
+            innerEnded.store(true);
         }
-        { std::lock_guard<std::mutex> lock(guard); }
-        changed.notify_all();
+        waiting.wake();
         if (got == 0) return;
     }
 }
 
 std::size_t ThreadedSource::read(char* buffer, std::size_t capacity) {
     std::uint64_t start = taken.load(std::memory_order_relaxed);
-    auto ready = [&] {
-        return filled.load(std::memory_order_acquire) > start || innerEnded.load(std::memory_order_acquire);
-    };
+    auto ready = [&] { return filled.load() > start || innerEnded.load(); };
     if (!ready()) {
         SlotGivenUp idle(slots);
-        std::unique_lock<std::mutex> lock(guard);
-        changed.wait(lock, ready);
+        waiting.waitUntil(ready);
     }
-    std::uint64_t end = filled.load(std::memory_order_acquire);
+    std::uint64_t end = filled.load();
     if (end == start) return 0;  // the thread has ended: failed() says whether cleanly
     std::size_t offset = start % ringCapacity;
     std::size_t count = std::min<std::uint64_t>({capacity, end - start, ringCapacity - offset});
     std::memcpy(buffer, ring.get() + offset, count);
-    taken.store(start + count, std::memory_order_release);
-    { std::lock_guard<std::mutex> lock(guard); }
-    changed.notify_all();
+    taken.store(start + count);
+    waiting.wake();
     return count;
 }
 

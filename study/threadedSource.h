@@ -4,14 +4,13 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "gridlog/ByteSource.h"
 #include "study/cpuSlots.h"
+#include "study/waiting.h"
 
 namespace gridcmp {
 
@@ -33,8 +32,7 @@ struct ThreadedSource : ByteSource {
     std::atomic<std::uint64_t> taken{0};     // bytes the reader has taken out
     std::atomic<bool> innerEnded{false};     // the thread has read all there is (or failed)
     std::atomic<bool> stopping{false};       // the reader is gone
-    std::mutex guard;
-    std::condition_variable changed;
+    Waiting waiting;
     std::thread thread;
 };
 
