@@ -9,7 +9,9 @@ Each command's standard output goes to its OUTPUT. The commands take turns
 (one run of each, then again), so that a machine that slows down for a while
 slows all of them alike. Timed from spawn to exit. The peak memory comes from
 one more run under GNU time: a child of this process would count the
-interpreter's own memory, which it holds until exec.
+interpreter's own memory, which it holds until exec. With MEASURE_CPU=1 in
+the environment, a fourth figure: the median CPU time (user and system, every
+thread) in seconds.
 """
 import os
 import shutil
@@ -26,8 +28,8 @@ def run_once(command, output):
         pid = os.posix_spawnp(command[0], command, os.environ,
                               file_actions=[(os.POSIX_SPAWN_DUP2, out.fileno(), 1),
                                             (os.POSIX_SPAWN_DUP2, err.fileno(), 2)])
-        os.waitpid(pid, 0)
-        return time.perf_counter() - start
+        _, _, usage = os.wait4(pid, 0)
+        return time.perf_counter() - start, usage.ru_utime + usage.ru_stime
 
 
 def peak_kilobytes(command):
@@ -50,12 +52,18 @@ def main():
         else:
             group.append(word)
     times = [[] for _ in groups]
+    cpu = [[] for _ in groups]
     for _ in range(runs):
         for i, (output, command) in enumerate(groups):
-            times[i].append(run_once(command, output))
+            wall, used = run_once(command, output)
+            times[i].append(wall)
+            cpu[i].append(used)
     for i, (output, command) in enumerate(groups):
         median = statistics.median(times[i])
-        print("%9.3f  %9.0f  %10s" % (median, input_bytes / median / 1e6, peak_kilobytes(command)))
+        line = "%9.3f  %9.0f  %10s" % (median, input_bytes / median / 1e6, peak_kilobytes(command))
+        if os.environ.get("MEASURE_CPU") == "1":
+            line += "  %9.3f" % statistics.median(cpu[i])
+        print(line)
 
 
 main()

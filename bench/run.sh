@@ -8,9 +8,10 @@
 #
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
-#   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run, with
-#                            every output; then two runs one after the other
-#                            (-j 1) against side by side (-j 2); default 200.
+#   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run (-j 1,
+#                            -j 2, every output), three runs against one
+#                            original, and one run from gzip and zstd logs
+#                            beside the decompression alone; default 200.
 #                            BEFORE_STUDY=path/to/gridcmp-study times an
 #                            earlier one beside it
 #
@@ -55,38 +56,69 @@ if [ "${1:-}" = --study ]; then
   mb=${2:-200}
   make_pair "$mb"
   second=$dir/quantized-${mb}MB-$cells-seed$seed-second.log
+  third=$dir/quantized-${mb}MB-$cells-seed$seed-third.log
   [ -s "$second" ] || cp "$quantized" "$second"
-  cat "$original" "$quantized" "$second" >/dev/null  # warm the page cache
+  [ -s "$third" ] || cp "$quantized" "$third"
+  for log in "$original" "$quantized"; do
+    [ -s "$log.gz" ] || gzip -c "$log" >"$log.gz"
+    if command -v zstd >/dev/null && [ ! -s "$log.zst" ]; then zstd -q -c "$log" >"$log.zst"; fi
+  done
+  cat "$original" "$quantized" "$second" "$third" >/dev/null  # warm the page cache
   label=$(grep -m 1 ine "$original" | awk '{ print $6 }')
+  export MEASURE_CPU=1
+  row() { printf '%-46s %s\n' "$1" "$2"; }
+  header() { printf '%-46s %9s  %9s  %10s  %9s\n' "$1" seconds MB/s "peak KB" "CPU s"; }
+  ratio() { awk -v a="$1" -v b="$2" -v field="$3" 'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.2f", x[field] / y[field] }'; }
+
   bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
-  echo "one run of a ${mb} MB original and ${mb} MB quantized log, median of $runs runs"
-  printf '%-44s %9s  %9s  %10s\n' tool seconds MB/s "peak KB"
-  printf '%-44s %s\n' "gridcmp" "$(measure /dev/null "$bin/gridcmp" "$original" "$quantized")"
-  every=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized")
-  printf '%-44s %s\n' "gridcmp-study -j 1 (every figure)" "$every"
-  printf '%-44s %s\n' "... with --table, --json and --cells $label" \
-    "$(measure /dev/null "$bin/gridcmp-study" -q -j 1 --table "$dir/study.tsv" --json "$dir/study.json" \
+  echo "one run: a ${mb} MB original and ${mb} MB quantized log, median of $runs runs"
+  header tool
+  grid=$(measure /dev/null "$bin/gridcmp" "$original" "$quantized")
+  row "gridcmp" "$grid"
+  one=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized")
+  row "gridcmp-study -j 1" "$one"
+  two=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized")
+  row "gridcmp-study -j 2" "$two"
+  row "... -j 2 with --table, --json, --cells $label" \
+    "$(measure /dev/null "$bin/gridcmp-study" -q -j 2 --table "$dir/study.tsv" --json "$dir/study.json" \
          --cells "$label" "$dir/cells.tsv" "$original" "$quantized")"
-  # BEFORE_STUDY=path/to/an/earlier/gridcmp-study times it beside this one.
+  echo "wall time of gridcmp-study -j 2 / gridcmp: $(ratio "$two" "$grid" 1)"
   if [ -n "${BEFORE_STUDY:-}" ]; then
     before=$(measure /dev/null "$BEFORE_STUDY" -q -j 1 "$original" "$quantized")
-    printf '%-44s %s\n' "$BEFORE_STUDY -j 1" "$before"
-    awk -v now="$every" -v then="$before" 'BEGIN {
-      split(now, a, " "); split(then, b, " ")
-      printf "this study / the earlier one: %.2f\n", a[1] / b[1]
-    }'
+    row "$BEFORE_STUDY -j 1" "$before"
+    echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "$one" "$before" 1)"
   fi
-  bytes=$(( 2 * $(wc -c <"$original") + $(wc -c <"$quantized") + $(wc -c <"$second") ))
+
   echo
-  echo "two runs of it, median of $runs runs"
-  printf '%-44s %9s  %9s  %10s\n' "gridcmp-study" seconds MB/s "peak KB"
-  one=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized" "$second")
-  two=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized" "$second")
-  printf '%-44s %s\n' "-j 1 (one run after the other)" "$one" "-j 2 (side by side)" "$two"
-  awk -v one="$one" -v two="$two" 'BEGIN {
-    split(one, a, " "); split(two, b, " ")
-    printf "wall time side by side / one after the other: %.2f\n", b[1] / a[1]
-  }'
+  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") * 3 ))
+  echo "three runs against one original, median of $runs runs"
+  header tool
+  three=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized" "$second" "$third")
+  row "gridcmp-study -j 1" "$three"
+  row "gridcmp-study -j 2" "$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized" "$second" "$third")"
+  # BEFORE_STUDY=path/to/an/earlier/gridcmp-study times it beside this one.
+  if [ -n "${BEFORE_STUDY:-}" ]; then
+    before=$(measure /dev/null "$BEFORE_STUDY" -q -j 1 "$original" "$quantized" "$second" "$third")
+    row "$BEFORE_STUDY -j 1" "$before"
+    echo "CPU time of gridcmp-study -j 1 / the earlier one: $(ratio "$three" "$before" 4)"
+  fi
+
+  echo
+  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
+  echo "one run from compressed logs (the same logs), median of $runs runs"
+  header tool
+  gunzip=$(measure /dev/null sh -c "gzip -dc '$original.gz' >/dev/null && gzip -dc '$quantized.gz' >/dev/null")
+  row "gzip -dc of both (the floor)" "$gunzip"
+  gz=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original.gz" "$quantized.gz")
+  row "gridcmp-study -j 2 from .gz" "$gz"
+  echo "wall time from .gz / gzip -dc alone: $(ratio "$gz" "$gunzip" 1)"
+  if [ -s "$original.zst" ]; then
+    unzstd=$(measure /dev/null sh -c "zstd -q -dc '$original.zst' >/dev/null && zstd -q -dc '$quantized.zst' >/dev/null")
+    row "zstd -dc of both" "$unzstd"
+    zst=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original.zst" "$quantized.zst")
+    row "gridcmp-study -j 2 from .zst" "$zst"
+    echo "wall time from .zst / from plain files: $(ratio "$zst" "$two" 1)"
+  fi
   exit 0
 fi
 

@@ -108,7 +108,7 @@ std::string endMessageOf(char* text, std::size_t length) {
 
 }  // namespace
 
-RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots,
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply* original, CpuSlots* slots,
                       bool quantizedOnItsOwnThread) {
     RunSummary summary;
     summary.name = options.names[run];
@@ -117,7 +117,13 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.gates.resize(options.gates.size());
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
-    attachLogSupply(*originalLog, original, summary.original.c_str(), kStudyLimits);
+    std::unique_ptr<StudySource> originalSource;
+    if (original) {
+        attachLogSupply(*originalLog, *original, summary.original.c_str(), kStudyLimits);
+    } else {
+        originalSource = openStudySource(summary.original.c_str(), slots);
+        attachLogSource(*originalLog, originalSource->bytes(), summary.original.c_str(), kStudyLimits);
+    }
     std::unique_ptr<StudySource> quantizedSource = openStudySource(summary.quantized.c_str(), slots);
     // With cores to spare, the quantized log is converted on a thread of its
     // own too, and this one only compares.
@@ -164,6 +170,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
     quantizedFeed.reset();  // its thread reads the source
+    closeLog(*originalLog);
     closeLog(*quantizedLog);
     return summary;
 }

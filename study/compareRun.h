@@ -26,12 +26,13 @@ struct RunRows {
 constexpr LogLimits kStudyLimits{std::size_t{1} << 22, 65536};
 
 // Compares the original log, whose lines come converted from `original` (read
-// with kStudyLimits), with quantized log `run` of the options, and sums up
-// the run, its gates included. Opens and closes the quantized log itself.
+// with kStudyLimits; nullptr: the run reads it itself), with quantized log
+// `run` of the options, and sums up the run, its gates included. Opens and
+// closes the logs it reads itself.
 // When `slots` is given, decompresses it on a thread of its own that holds one
 // of them, and with `quantizedOnItsOwnThread` converts it on another. Memory
 // stays the same whatever the logs' size.
-RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply& original, CpuSlots* slots,
+RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply* original, CpuSlots* slots,
                       bool quantizedOnItsOwnThread);
 
 }  // namespace gridcmp

@@ -120,11 +120,17 @@ int main(int argc, char** argv) {
     // The original is read and converted once, on a thread of its own, for
     // every run; the runs go side by side, as many working at a time as -j
     // allows (each waits, without its slot, for what it needs from another).
+    // One run on one core reads it itself: handing lines over would only
+    // cost.
     int jobs = options.jobs > 0 ? options.jobs : usableProcessors();
     CpuSlots slots(jobs);
     CpuSlots* decompression = jobs > 1 ? &slots : nullptr;  // on threads of their own where cores allow
-    std::unique_ptr<StudySource> originalSource = openStudySource(options.original.c_str(), decompression);
-    LineFeed original(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
+    std::unique_ptr<StudySource> originalSource;
+    std::unique_ptr<LineFeed> original;
+    if (runCount > 1 || jobs > 1) {
+        originalSource = openStudySource(options.original.c_str(), decompression);
+        original.reset(new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+    }
     runInParallel(runCount, runCount, [&](int i) {
         SlotHeld held(&slots);
         RunRows rows;
@@ -133,8 +139,9 @@ int main(int argc, char** argv) {
         // Where every run can have two cores of its own beside the original's
         // (not on two cores: three threads there take longer than two), the
         // quantized logs are converted on threads of their own too.
-        runs[i] = compareRun(options, i, rows, original.reader(i), decompression, jobs > 2 * runCount);
-        original.leave(i);
+        runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
+                             jobs > 2 * runCount);
+        if (original) original->leave(i);
         for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
             if (!file) continue;
             int failed = spoolRunRows(output->spool, i, file);

@@ -96,4 +96,10 @@ for quantized in rounded.log gappy.log narrow.log; do
   agree original.log "$quantized" study.tsv generated || failed=1
 done
 [ "$(wc -l <study.tsv)" -gt 100 ] || { echo "generated study: too few rows in the table"; failed=1; }
+# However many threads the study takes (one, the original's beside the runs,
+# every log's on a thread of its own), the table is the same, byte for byte.
+for jobs in 1 2 9; do
+  "${run[@]}" "$build/gridcmp-study" -q -j $jobs --table "study-$jobs.tsv" original.log rounded.log gappy.log narrow.log >/dev/null
+  cmp -s study.tsv "study-$jobs.tsv" || { echo "generated study: -j $jobs gives another table than -j 3"; failed=1; }
+done
 exit $failed
