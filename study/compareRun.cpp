@@ -79,8 +79,11 @@ void Collector::blockCompleted(const BlockResult& result) {
         const Gate& gate = options.gates[i];
         GateOutcome& outcome = summary.gates[i];
         double value = 0.0;
+        // A block's figure that is nan only for want of a spread (the
+        // correlation of a constant field) crosses no limit; one that is nan
+        // for nan or inf cells does.
         if (!outcome.firstBlockOver.found && blockFigure(row, gate.figure.c_str(), value) &&
-            crosses(value, gate.failsAbove, gate.limit)) {
+            !(std::isnan(value) && row.block->nonfiniteCells == 0) && crosses(value, gate.failsAbove, gate.limit)) {
             outcome.firstBlockOver = NamedBlock{true, result.label, value};
         }
     }
@@ -142,9 +145,15 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.end = runComparison(*originalLog, *quantizedLog, collector, summary.counts, messages);
     if (messages) std::fclose(messages);
     summary.endMessage = endMessageOf(message, messageLength);
+    if (summary.end == RunEnd::logEnded) {
+        summary.originalEnded = atEnd(*originalLog);
+        summary.quantizedEnded = atEnd(*quantizedLog);
+        if (!summary.originalEnded) countBlocksLeft(*originalLog, summary);
+        if (!summary.quantizedEnded) countBlocksLeft(*quantizedLog, summary);
+    }
     // A log that cannot be read, from the start or part way (a compressed
-    // stream cut short or corrupt): the reason is the system's or the
-    // library's.
+    // stream cut short or corrupt), also while the blocks left were counted:
+    // the reason is the system's or the library's.
     for (GridLogReader* log : {originalLog.get(), quantizedLog.get()}) {
         if ((log->state == LogState::unopened || log->state == LogState::readError) &&
             summary.unreadableFile.empty()) {
@@ -152,12 +161,6 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
             summary.unreadableError = log->systemError;
             summary.unreadableReason = log->failure;
         }
-    }
-    if (summary.end == RunEnd::logEnded) {
-        summary.originalEnded = atEnd(*originalLog);
-        summary.quantizedEnded = atEnd(*quantizedLog);
-        if (!summary.originalEnded) countBlocksLeft(*originalLog, summary);
-        if (!summary.quantizedEnded) countBlocksLeft(*quantizedLog, summary);
     }
     summary.originalCarriageReturnLine = originalLog->firstCarriageReturnLine;
     summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine;
@@ -169,7 +172,14 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
-    quantizedFeed.reset();  // its thread reads the source
+    {
+        // The threads beneath (conversion, decompression) may need a slot to
+        // see that they are to stop: this one's is given up meanwhile.
+        SlotGivenUp idle(slots);
+        quantizedFeed.reset();  // its thread reads the source
+        quantizedSource.reset();
+        originalSource.reset();
+    }
     closeLog(*originalLog);
     closeLog(*quantizedLog);
     return summary;

@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         originalSource = openStudySource(options.original.c_str(), decompression);
         original.reset(new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
     }
-    runInParallel(runCount, runCount, [&](int i) {
+    bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
         RunRows rows;
         int rowsError = openRowsOfRun(table, rows.table);
@@ -152,6 +152,15 @@ int main(int argc, char** argv) {
             runs[i].tableWriteError = rowsError;
         }
     });
+    if (!started) {
+        original.reset();
+        finishOutputFile(table.file, false);
+        finishOutputFile(cells.file, false);
+        finishOutputFile(json, false);
+        std::fprintf(stderr, "gridcmp-study: cannot start a thread for each of the %d runs: give fewer at a time\n",
+                     runCount);
+        return 2;
+    }
 
     bool written = writeRowsOutput(table, writeTableHeader, runs, "table");
     written = writeRowsOutput(cells, writeCellsHeader, runs, "cells") && written;
@@ -162,6 +171,14 @@ int main(int argc, char** argv) {
     if (!options.quiet) writeDiagnostics(stderr, runs, options);
     int status = studyExitStatus(runs, options);
     if (!written) status = 2;
+    // The JSON summary says the exit status: whatever else could fail is
+    // known before it is written (but for the JSON itself on standard output).
+    auto standardOutputFailed = [] {
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
+        std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+        return true;
+    };
+    if (!json.toStandardOutput && standardOutputFailed()) status = 2;
     if (json.out) {
         writeStudyJson(json.out, runs, options, status, GRIDCMP_VERSION);
         int failed = finishOutputFile(json, true);
@@ -171,9 +188,6 @@ int main(int argc, char** argv) {
             status = 2;
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
-        status = 2;
-    }
+    if (json.toStandardOutput && standardOutputFailed()) status = 2;
     return status;
 }

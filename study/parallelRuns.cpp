@@ -10,6 +10,8 @@
 #include <sched.h>
 #endif
 
+#include "study/waiting.h"
+
 namespace gridcmp {
 
 int usableProcessors() {
@@ -20,20 +22,28 @@ int usableProcessors() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void runInParallel(int count, int jobs, const std::function<void(int)>& work) {
-    std::atomic<int> next{0};
-    auto worker = [&] {
-        for (int index = next++; index < count; index = next++) work(index);
+bool runAllAtOnce(int count, const std::function<void(int)>& work) {
+    // Every thread waits until all are there, or until it is clear they will
+    // not be.
+    enum { starting, going, abandoned };
+    std::atomic<int> start{starting};
+    Waiting waiting;
+    auto thread = [&](int index) {
+        waiting.waitUntil([&] { return start.load() != starting; });
+        if (start.load() == going) work(index);
     };
-    int threads = std::max(1, std::min(jobs, count));
     std::vector<std::thread> others;
+    bool all = true;
     try {
-        for (int i = 1; i < threads; ++i) others.emplace_back(worker);
+        for (int i = 0; i + 1 < count; ++i) others.emplace_back(thread, i);
     } catch (const std::system_error&) {
-        // No more threads to be had: those there are share the runs.
+        all = false;
     }
-    worker();
-    for (std::thread& thread : others) thread.join();
+    start = all ? going : abandoned;
+    waiting.wake();
+    if (all && count > 0) work(count - 1);
+    for (std::thread& other : others) other.join();
+    return all;
 }
 
 }  // namespace gridcmp

@@ -9,8 +9,10 @@ namespace gridcmp {
 // one), at least 1.
 int usableProcessors();
 
-// Calls work(0) ... work(count - 1), up to `jobs` of them at the same time,
-// and returns when all are done. Each index is given to exactly one call.
-void runInParallel(int count, int jobs, const std::function<void(int)>& work);
+// Calls work(0) ... work(count - 1), each on a thread of its own (the last on
+// this one), all at the same time, and returns true when all are done. Runs
+// that read the original together must all go on at once: where the system
+// gives fewer threads, none is called and it returns false.
+bool runAllAtOnce(int count, const std::function<void(int)>& work);
 
 }  // namespace gridcmp

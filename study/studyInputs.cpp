@@ -53,6 +53,18 @@ std::string studyInputsProblem(const StudyOptions& options) {
         }
     }
     if (toStandardOutput > 1) return "only one of --table, --cells and --json can go to standard output (-)";
+    // Two outputs to one file: the one written last would replace the other.
+    for (std::size_t i = 0; i < 3; ++i) {
+        for (std::size_t j = i + 1; j < 3; ++j) {
+            const std::string& a = *outputs[i].first;
+            const std::string& b = *outputs[j].first;
+            if (a.empty() || b.empty() || a == "-" || b == "-") continue;
+            struct stat first, second;
+            bool same = a == b || (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+                                   sameFile(first, second));
+            if (same) return std::string(outputs[i].second) + " and " + outputs[j].second + " are both " + a;
+        }
+    }
     return "";
 }
 

@@ -77,16 +77,22 @@ struct JsonWriter {
     }
     // A value in an array.
     void item() { separate(); }
+
+    // A key and its value.
+    void field(const char* name, const std::string& text) { key(name), string(text); }
+    void field(const char* name, const char* text) { key(name), string(text); }
+    void field(const char* name, double value) { key(name), number(value); }
+    void field(const char* name, long long value) { key(name), integer(value); }
+    void field(const char* name, int value) { key(name), integer(value); }
+    void field(const char* name, bool value) { key(name), boolean(value); }
 };
 
 void writeBlock(JsonWriter& json, const char* key, const NamedBlock& block) {
     json.key(key);
     if (!block.found) return json.null();
     json.open('{');
-    json.key("label");
-    json.string(block.label);
-    json.key("value");
-    json.number(block.value);
+    json.field("label", block.label);
+    json.field("value", block.value);
     json.close('}');
 }
 
@@ -94,18 +100,12 @@ void writeCell(JsonWriter& json, const char* key, const ExtremeCell& cell, const
     json.key(key);
     if (cell.row == 0) return json.null();
     json.open('{');
-    json.key("label");
-    json.string(label);
-    json.key("row");
-    json.integer(cell.row);
-    json.key("column");
-    json.integer(cell.column);
-    json.key("line");
-    json.integer(cell.line);
-    json.key("original");
-    json.number(cell.original);
-    json.key("quantized");
-    json.number(cell.quantized);
+    json.field("label", label);
+    json.field("row", cell.row);
+    json.field("column", cell.column);
+    json.field("line", cell.line);
+    json.field("original", cell.original);
+    json.field("quantized", cell.quantized);
     json.close('}');
 }
 
@@ -115,18 +115,12 @@ void writeDiagnostics(JsonWriter& json, const std::vector<Diagnostic>& diagnosti
     for (const Diagnostic& diagnostic : diagnostics) {
         json.item();
         json.open('{');
-        json.key("kind");
-        json.string(diagnostic.kind);
-        json.key("file");
-        json.string(diagnostic.file);
-        json.key("count");
-        json.integer(diagnostic.count);
-        json.key("line");
-        json.integer(diagnostic.line);
-        json.key("message");
-        json.string(diagnostic.text);
-        json.key("fails_strict");
-        json.boolean(diagnostic.failsStrict);
+        json.field("kind", diagnostic.kind);
+        json.field("file", diagnostic.file);
+        json.field("count", diagnostic.count);
+        json.field("line", diagnostic.line);
+        json.field("message", diagnostic.text);
+        json.field("fails_strict", diagnostic.failsStrict);
         json.close('}');
     }
     json.close(']');
@@ -134,16 +128,11 @@ void writeDiagnostics(JsonWriter& json, const std::vector<Diagnostic>& diagnosti
 
 void writeRun(JsonWriter& json, const RunSummary& run, const StudyOptions& options) {
     json.open('{');
-    json.key("name");
-    json.string(run.name);
-    json.key("original");
-    json.string(run.original);
-    json.key("quantized");
-    json.string(run.quantized);
-    json.key("end");
-    json.string(endKind(run));
-    json.key("end_text");
-    json.string(endText(run));
+    json.field("name", run.name);
+    json.field("original", run.original);
+    json.field("quantized", run.quantized);
+    json.field("end", endKind(run));
+    json.field("end_text", endText(run));
     for (int i = 0; i < runFigureCount(); ++i) {
         json.key(runFigureName(i));
         json.number(runFigure(run, runFigureName(i)));
@@ -167,18 +156,12 @@ void writeRun(JsonWriter& json, const RunSummary& run, const StudyOptions& optio
         const GateOutcome& outcome = run.gates[i];
         json.item();
         json.open('{');
-        json.key("gate");
-        json.string(gate.text);
-        json.key("figure");
-        json.string(gate.figure);
-        json.key("fails_if");
-        json.string(gate.failsAbove ? ">" : "<");
-        json.key("limit");
-        json.number(gate.limit);
-        json.key("value");
-        json.number(outcome.value);
-        json.key("failed");
-        json.boolean(outcome.failed);
+        json.field("gate", gate.text);
+        json.field("figure", gate.figure);
+        json.field("fails_if", gate.failsAbove ? ">" : "<");
+        json.field("limit", gate.limit);
+        json.field("value", outcome.value);
+        json.field("failed", outcome.failed);
         writeBlock(json, "first_block_over", outcome.firstBlockOver);
         json.close('}');
     }
@@ -193,14 +176,10 @@ void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const S
                     const char* version) {
     JsonWriter json{out};
     json.open('{');
-    json.key("program");
-    json.string("gridcmp-study");
-    json.key("version");
-    json.string(version);
-    json.key("original");
-    json.string(options.original);
-    json.key("exit_status");
-    json.integer(exitStatus);
+    json.field("program", "gridcmp-study");
+    json.field("version", version);
+    json.field("original", options.original);
+    json.field("exit_status", exitStatus);
     writeDiagnostics(json, originalDiagnostics(runs));
     json.key("runs");
     json.open('[');

@@ -45,6 +45,10 @@ for recipe in "$work"/recipe-*.sh; do
     echo "$name: skipped, GNU parallel is not installed"
     continue
   fi
+  if grep -q 'gridcmp-study [^|]*\.gz' "$recipe" && ! gridcmp-study --version | grep -q '^compressed logs: .*gzip'; then
+    echo "$name: skipped, this build of gridcmp-study reads no gzip logs"
+    continue
+  fi
   rm -rf "$work/run" && cp -R "$work/logs" "$work/run"
   if ! (cd "$work/run" && sh -e "$recipe" >"$work/out" 2>"$work/err"); then
     echo "$name failed:"; cat "$recipe"; cat "$work/out" "$work/err"; failed=1
