@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "report/ReportWriter.h"
+#include "bench/baselineBlock.h"
 
 namespace {
 
@@ -165,18 +165,7 @@ int main(int argc, char** argv) {
             readLine(b);
             ++rows;
             if (terminator(a)) {
-                BlockResult result;
-                result.counter = counter;
-                result.label = a.label;  // the report prints its first 12 characters
-                result.columns = columns;
-                result.rows = rows;
-                result.cells = columns * rows;
-                double cells = static_cast<double>(result.cells);
-                result.blockRelativeMean = blockRel / cells;
-                result.totalRelativeMean = totalRel / cells;
-                result.blockAbsoluteMean = blockAbs / cells;
-                result.totalAbsoluteMean = totalAbs / cells;
-                writeBlock(report, result);
+                writeBaselineBlock(report, counter, a.label, columns, rows, blockRel, totalRel, blockAbs, totalAbs);
                 advance(a);
                 advance(b);
                 counter += 1.0;

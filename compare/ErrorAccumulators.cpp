@@ -46,10 +46,4 @@ void addRowTerms(ErrorAccumulators& sums, const RowTerms& terms, int count) {
     }
 }
 
-void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count) {
-    RowTerms terms(count > 0 ? count : 1);
-    computeRowTerms(terms, s, q, count);
-    addRowTerms(sums, terms, count);
-}
-
 }  // namespace gridcmp

@@ -35,8 +35,6 @@ void computeRowTerms(RowTerms& terms, const double* s, const double* q, int coun
 // precision: the report's ten digits show any reordering.
 void addRowTerms(ErrorAccumulators& sums, const RowTerms& terms, int count);
 
-// Both at once.
-void accumulateRow(ErrorAccumulators& sums, const double* s, const double* q, int count);
 
 // Starts the next block: the running totals carry on.
 inline void startNextBlock(ErrorAccumulators& sums) {

@@ -17,13 +17,14 @@ namespace {
 using namespace gridcmp;
 
 // The sums must be exactly those of adding each cell's terms in order.
-TEST(AccumulateRow, SumsTheTermsOfEveryCellInOrder) {
+TEST(RowTerms, SumsTheTermsOfEveryCellInOrder) {
     std::mt19937_64 random(5);
     std::uniform_real_distribution<double> value(-1e3, 1e3);
     std::uniform_int_distribution<int> kind(0, 19);
     for (int count : {0, 1, 2, 3, 7, 399, 400}) {
         ErrorAccumulators fast;
         ErrorAccumulators slow;
+        RowTerms terms;
         for (int row = 0; row < 50; ++row) {
             double s[kMaxRowValues];
             double q[kMaxRowValues];
@@ -34,7 +35,8 @@ TEST(AccumulateRow, SumsTheTermsOfEveryCellInOrder) {
                 if (kind(random) == 0) s[i] = 0.0;
                 if (kind(random) == 0) q[i] = -0.0;
             }
-            accumulateRow(fast, s, q, count);
+            computeRowTerms(terms, s, q, count);
+            addRowTerms(fast, terms, count);
             for (int i = 0; i < count; ++i) {
                 double relative = std::fabs(1.0 - s[i] / q[i]);
                 double absolute = std::fabs(s[i] - q[i]);
