@@ -74,7 +74,6 @@ struct RunSummary {
     std::string firstQuantizedLabel;
     long long originalCarriageReturnLine = 0;  // first line ending in '\r', 0 if none
     long long quantizedCarriageReturnLine = 0;
-    long long originalLinesRead = 0;           // how far this run read the original log
     long long originalUnterminatedLine = 0;    // its last line, read without a newline; 0 if none
     long long quantizedUnterminatedLine = 0;
 

@@ -164,7 +164,6 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     }
     summary.originalCarriageReturnLine = originalLog->firstCarriageReturnLine;
     summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine;
-    summary.originalLinesRead = originalLog->lineNumber;
     summary.originalUnterminatedLine = originalLog->unterminatedLastLine;
     summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine;
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
