@@ -2,7 +2,7 @@
 // converting a data row (on each path that splits rows, in short decimals and
 // at full precision), converting one token (gridcmp's own conversion beside
 // std::from_chars and, where installed, fast_float), and rendering an error
-// mean in ten characters.
+// mean in ten characters; and a study's sums and statistics of a row.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -15,6 +15,8 @@
 
 #include <charconv>
 
+#include "compare/BlockStatistics.h"
+#include "compare/ErrorAccumulators.h"
 #include "gridlog/GridLogReader.h"
 #include "gridlog/cellValue.h"
 #include "gridlog/tokenStarts.h"
@@ -171,6 +173,34 @@ void BM_formatDecimal10(benchmark::State& state) {
     state.SetLabel("items = values");
 }
 BENCHMARK(BM_formatDecimal10);
+
+// What a study adds per cell pair beside the conversions: the report's terms
+// and sums, and the block and run statistics, over 400-value rows.
+void BM_rowStatistics(benchmark::State& state) {
+    std::mt19937_64 random(13);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::vector<double> s(kMaxRowValues), q(kMaxRowValues);
+    for (int i = 0; i < kMaxRowValues; ++i) {
+        s[i] = unit(random) * 100.0;
+        q[i] = static_cast<float>(s[i]);
+    }
+    RowTerms terms;
+    ErrorAccumulators sums;
+    BlockStatistics statistics;
+    startStatistics(statistics);
+    long long row = 0;
+    for (auto _ : state) {
+        if (state.range(0) & 2) computeRowTerms(terms, s.data(), q.data(), kMaxRowValues);
+        if (state.range(0) & 4) addRowTerms(sums, terms, kMaxRowValues);
+        ++row;
+        if (state.range(0) & 1) addRowStatistics(statistics, s.data(), q.data(), terms, kMaxRowValues, row, row);
+        benchmark::DoNotOptimize(sums);
+        benchmark::DoNotOptimize(statistics);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kMaxRowValues);
+    state.SetLabel("items = cell pairs");
+}
+BENCHMARK(BM_rowStatistics)->Arg(1)->Arg(2)->Arg(4)->Arg(7);
 
 }  // namespace
 

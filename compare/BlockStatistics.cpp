@@ -3,6 +3,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "platform/DoublePair.h"
+
 namespace gridcmp {
 
 namespace {
@@ -79,8 +81,6 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     StatisticsPart& block = statistics.block;
     StatisticsPart& run = statistics.run;
     const double infinity = HUGE_VAL;
-    double rowOriginal = 0.0;
-    double rowQuantized = 0.0;
     // Extremes first as plain values (no branch per cell: nan never compares
     // larger); where a row beats the block, its first such cell is looked up.
     double lowest = infinity;
@@ -90,41 +90,53 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     long long zeroQuantized = 0;
     long long nonfinite = 0;
     // The sums in locals for the loop: the compiler cannot tell that s and q
-    // never point into them, and would store each one at every cell.
-    double blockDifference = block.difference, runDifference = run.difference;
-    double blockSquared = block.squaredDifference, runSquared = run.squaredDifference;
-    double blockOriginal = block.original, runOriginal = run.original;
-    double blockQuantized = block.quantized, runQuantized = run.quantized;
+    // never point into them, and would store each one at every cell. Each
+    // sum of the block goes beside the run's in one pair, where one vector
+    // addition takes both steps, lane by lane the scalar addition (the same
+    // bits), with half the registers: one at a time, the chains outnumber
+    // them and some go through memory at every cell.
+    DoublePair differences = pairOf(block.difference, run.difference);
+    DoublePair squares = pairOf(block.squaredDifference, run.squaredDifference);
+    DoublePair originals = pairOf(block.original, run.original);
+    DoublePair quantizeds = pairOf(block.quantized, run.quantized);
+    DoublePair rowSums = pairOf(0.0, 0.0);  // of s and of q
+    double relativeSum = 0.0;
     for (int i = 0; i < count; ++i) {
         double difference = s[i] - q[i];
-        double squared = difference * difference;
-        blockDifference += difference;
-        runDifference += difference;
-        blockSquared += squared;
-        runSquared += squared;
-        blockOriginal += s[i];
-        runOriginal += s[i];
-        blockQuantized += q[i];
-        runQuantized += q[i];
-        rowOriginal += s[i];
-        rowQuantized += q[i];
+        DoublePair both = pairOf(difference, difference);
+        differences = differences + both;
+        squares = squares + both * both;
+        originals = originals + pairOf(s[i], s[i]);
+        quantizeds = quantizeds + pairOf(q[i], q[i]);
+        rowSums = rowSums + pairOf(s[i], q[i]);
         lowest = s[i] < lowest ? s[i] : lowest;
         highest = s[i] > highest ? s[i] : highest;
         double absolute = terms.absolute[i];
         largestAbsolute = absolute > largestAbsolute ? absolute : largestAbsolute;
         double relative = terms.relative[i];
         largestRelative = relative > largestRelative && relative < infinity ? relative : largestRelative;
-        zeroQuantized += q[i] == 0.0;
-        nonfinite += !(std::fabs(s[i]) < infinity) | !(std::fabs(q[i]) < infinity);
+        relativeSum += relative;
     }
-    block.difference = blockDifference;
-    run.difference = runDifference;
-    block.squaredDifference = blockSquared;
-    run.squaredDifference = runSquared;
-    block.original = blockOriginal;
-    run.original = runOriginal;
-    block.quantized = blockQuantized;
-    run.quantized = runQuantized;
+    block.difference = firstOf(differences);
+    run.difference = secondOf(differences);
+    block.squaredDifference = firstOf(squares);
+    run.squaredDifference = secondOf(squares);
+    block.original = firstOf(originals);
+    run.original = secondOf(originals);
+    block.quantized = firstOf(quantizeds);
+    run.quantized = secondOf(quantizeds);
+    double rowOriginal = firstOf(rowSums);
+    double rowQuantized = secondOf(rowSums);
+    // A q of zero makes its relative term inf or nan, and an s or q of nan
+    // or inf makes the row's sum of it so: a row whose three sums are finite
+    // (nearly every row) has no such cell, and only the others are counted.
+    if (!(std::fabs(rowOriginal) < infinity && std::fabs(rowQuantized) < infinity &&
+          std::fabs(relativeSum) < infinity)) {
+        for (int i = 0; i < count; ++i) {
+            zeroQuantized += q[i] == 0.0;
+            nonfinite += !(std::fabs(s[i]) < infinity) | !(std::fabs(q[i]) < infinity);
+        }
+    }
     block.cells += count;
     run.cells += count;
     block.zeroQuantized += zeroQuantized;
@@ -147,14 +159,16 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     rowMoments.cells = count;
     double originalMean = rowOriginal / count;
     double quantizedMean = rowQuantized / count;
-    double originalSquares = 0.0, quantizedSquares = 0.0, coSquares = 0.0;
+    DoublePair means = pairOf(originalMean, quantizedMean);
+    DoublePair squaresOfDeviations = pairOf(0.0, 0.0);  // of s and of q
+    double coSquares = 0.0;
     for (int i = 0; i < count; ++i) {
-        double originalDeviation = s[i] - originalMean;
-        double quantizedDeviation = q[i] - quantizedMean;
-        originalSquares += originalDeviation * originalDeviation;
-        quantizedSquares += quantizedDeviation * quantizedDeviation;
-        coSquares += originalDeviation * quantizedDeviation;
+        DoublePair deviations = pairOf(s[i], q[i]) - means;
+        squaresOfDeviations = squaresOfDeviations + deviations * deviations;
+        coSquares += firstOf(deviations) * secondOf(deviations);
     }
+    double originalSquares = firstOf(squaresOfDeviations);
+    double quantizedSquares = secondOf(squaresOfDeviations);
     rowMoments.originalMean = originalMean;
     rowMoments.quantizedMean = quantizedMean;
     rowMoments.originalSquares = originalSquares;
