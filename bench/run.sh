@@ -11,7 +11,8 @@
 #   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run (-j 1,
 #                            -j 2, every output), three runs against one
 #                            original, and one run from gzip and zstd logs
-#                            beside the decompression alone; default 200.
+#                            beside the decompression alone, the tools of
+#                            each section in turns; default 200.
 #                            BEFORE_STUDY=path/to/gridcmp-study times an
 #                            earlier one beside it
 #
@@ -70,55 +71,69 @@ if [ "${1:-}" = --study ]; then
   header() { printf '%-46s %9s  %9s  %10s  %9s\n' "$1" seconds MB/s "peak KB" "CPU s"; }
   ratio() { awk -v a="$1" -v b="$2" -v field="$3" 'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.2f", x[field] / y[field] }'; }
 
-  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
-  echo "one run: a ${mb} MB original and ${mb} MB quantized log, median of $runs runs"
-  header tool
-  grid=$(measure /dev/null "$bin/gridcmp" "$original" "$quantized")
-  row "gridcmp" "$grid"
-  one=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized")
-  row "gridcmp-study -j 1" "$one"
-  two=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized")
-  row "gridcmp-study -j 2" "$two"
-  row "... -j 2 with --table, --json, --cells $label" \
-    "$(measure /dev/null "$bin/gridcmp-study" -q -j 2 --table "$dir/study.tsv" --json "$dir/study.json" \
-         --cells "$label" "$dir/cells.tsv" "$original" "$quantized")"
-  echo "wall time of gridcmp-study -j 2 / gridcmp: $(ratio "$two" "$grid" 1)"
-  if [ -n "${BEFORE_STUDY:-}" ]; then
-    before=$(measure /dev/null "$BEFORE_STUDY" -q -j 1 "$original" "$quantized")
-    row "$BEFORE_STUDY -j 1" "$before"
-    echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "$one" "$before" 1)"
-  fi
+  # Each section's tools take turns (one run of each, then again), so that
+  # the machine slowing down for a while slows all of them alike.
+  # section TITLE BYTES NAME COMMAND... [::: NAME COMMAND...]... fills
+  # `figures`, one line per tool, in the order given.
+  section() {
+    local title=$1 word name=
+    bytes=$2
+    shift 2
+    local names=() commands=()
+    for word in "$@" :::; do
+      if [ "$word" = ::: ]; then
+        name=
+      elif [ -z "$name" ]; then
+        name=$word
+        names+=("$name")
+        [ ${#commands[@]} = 0 ] || commands+=(:::)
+        commands+=(/dev/null)
+      else
+        commands+=("$word")
+      fi
+    done
+    echo "$title, median of $runs runs taken in turns"
+    header tool
+    mapfile -t figures < <(python3 "$root/bench/measure.py" "$runs" "$bytes" "${commands[@]}")
+    local i
+    for i in "${!names[@]}"; do row "${names[$i]}" "${figures[$i]}"; done
+  }
+  study=$bin/gridcmp-study
+  pair_bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
+  before=()
+  [ -n "${BEFORE_STUDY:-}" ] && before=(::: "$BEFORE_STUDY -j 1" "$BEFORE_STUDY" -q -j 1 "$original" "$quantized")
+  section "one run: a ${mb} MB original and ${mb} MB quantized log" "$pair_bytes" \
+    gridcmp "$bin/gridcmp" "$original" "$quantized" \
+    ::: "gridcmp-study -j 1" "$study" -q -j 1 "$original" "$quantized" \
+    ::: "gridcmp-study -j 2" "$study" -q -j 2 "$original" "$quantized" \
+    ::: "... -j 2 with --table, --json, --cells $label" "$study" -q -j 2 --table "$dir/study.tsv" \
+        --json "$dir/study.json" --cells "$label" "$dir/cells.tsv" "$original" "$quantized" \
+    "${before[@]}"
+  echo "wall time of gridcmp-study -j 2 / gridcmp: $(ratio "${figures[2]}" "${figures[0]}" 1)"
+  [ -n "${BEFORE_STUDY:-}" ] && echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[1]}" "${figures[4]}" 1)"
 
   echo
-  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") * 3 ))
-  echo "three runs against one original, median of $runs runs"
-  header tool
-  three=$(measure /dev/null "$bin/gridcmp-study" -q -j 1 "$original" "$quantized" "$second" "$third")
-  row "gridcmp-study -j 1" "$three"
-  row "gridcmp-study -j 2" "$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original" "$quantized" "$second" "$third")"
-  # BEFORE_STUDY=path/to/an/earlier/gridcmp-study times it beside this one.
-  if [ -n "${BEFORE_STUDY:-}" ]; then
-    before=$(measure /dev/null "$BEFORE_STUDY" -q -j 1 "$original" "$quantized" "$second" "$third")
-    row "$BEFORE_STUDY -j 1" "$before"
-    echo "CPU time of gridcmp-study -j 1 / the earlier one: $(ratio "$three" "$before" 4)"
-  fi
+  before=()
+  [ -n "${BEFORE_STUDY:-}" ] && before=(::: "$BEFORE_STUDY -j 1" "$BEFORE_STUDY" -q -j 1 "$original" "$quantized" "$second" "$third")
+  section "three runs against one original" $(( $(wc -c <"$original") + $(wc -c <"$quantized") * 3 )) \
+    "gridcmp-study -j 1" "$study" -q -j 1 "$original" "$quantized" "$second" "$third" \
+    ::: "gridcmp-study -j 2" "$study" -q -j 2 "$original" "$quantized" "$second" "$third" \
+    "${before[@]}"
+  [ -n "${BEFORE_STUDY:-}" ] && echo "CPU time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[0]}" "${figures[2]}" 4)"
 
   echo
-  bytes=$(( $(wc -c <"$original") + $(wc -c <"$quantized") ))
-  echo "one run from compressed logs (the same logs), median of $runs runs"
-  header tool
-  gunzip=$(measure /dev/null sh -c "gzip -dc '$original.gz' >/dev/null && gzip -dc '$quantized.gz' >/dev/null")
-  row "gzip -dc of both (the floor)" "$gunzip"
-  gz=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original.gz" "$quantized.gz")
-  row "gridcmp-study -j 2 from .gz" "$gz"
-  echo "wall time from .gz / gzip -dc alone: $(ratio "$gz" "$gunzip" 1)"
+  zstd_tools=()
   if [ -s "$original.zst" ]; then
-    unzstd=$(measure /dev/null sh -c "zstd -q -dc '$original.zst' >/dev/null && zstd -q -dc '$quantized.zst' >/dev/null")
-    row "zstd -dc of both" "$unzstd"
-    zst=$(measure /dev/null "$bin/gridcmp-study" -q -j 2 "$original.zst" "$quantized.zst")
-    row "gridcmp-study -j 2 from .zst" "$zst"
-    echo "wall time from .zst / from plain files: $(ratio "$zst" "$two" 1)"
+    zstd_tools=(::: "zstd -dc of both" sh -c "zstd -q -dc '$original.zst' >/dev/null && zstd -q -dc '$quantized.zst' >/dev/null"
+                ::: "gridcmp-study -j 2 from .zst" "$study" -q -j 2 "$original.zst" "$quantized.zst")
   fi
+  section "one run from compressed logs (the same logs)" "$pair_bytes" \
+    "gridcmp-study -j 2 from plain files" "$study" -q -j 2 "$original" "$quantized" \
+    ::: "gzip -dc of both (the floor)" sh -c "gzip -dc '$original.gz' >/dev/null && gzip -dc '$quantized.gz' >/dev/null" \
+    ::: "gridcmp-study -j 2 from .gz" "$study" -q -j 2 "$original.gz" "$quantized.gz" \
+    "${zstd_tools[@]}"
+  echo "wall time from .gz / gzip -dc alone: $(ratio "${figures[2]}" "${figures[1]}" 1)"
+  [ -s "$original.zst" ] && echo "wall time from .zst / from plain files: $(ratio "${figures[4]}" "${figures[0]}" 1)"
   exit 0
 fi
 
