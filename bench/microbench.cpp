@@ -194,7 +194,7 @@ void BM_rowStatistics(benchmark::State& state) {
         if (state.range(0) & 2) computeRowTerms(terms, s.data(), q.data(), kMaxRowValues);
         if (state.range(0) & 4) addRowTerms(sums, terms, kMaxRowValues);
         ++row;
-        if (state.range(0) & 1) addRowStatistics(statistics, s.data(), q.data(), terms, kMaxRowValues, row, row);
+        if (state.range(0) & 1) addRowStatistics(statistics, s.data(), q.data(), terms, kMaxRowValues, RowAt{row, row, row});
         benchmark::DoNotOptimize(sums);
         benchmark::DoNotOptimize(statistics);
     }

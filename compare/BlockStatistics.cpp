@@ -14,10 +14,12 @@ StatisticsPart emptyPart() {
     const double nan = std::nan("");
     part.lowestOriginal = nan;
     part.highestOriginal = nan;
-    for (ExtremeCell* extreme : {&part.largestAbsolute, &part.largestRelative}) {
-        extreme->error = nan;
-        extreme->original = nan;
-        extreme->quantized = nan;
+    part.largestAbsolute.error = nan;
+    part.largestRelative.error = nan;
+    for (CellAt* cell : {&part.largestAbsolute.at, &part.largestRelative.at, &part.firstNonfiniteOriginal,
+                         &part.firstNonfiniteQuantized}) {
+        cell->original = nan;
+        cell->quantized = nan;
     }
     return part;
 }
@@ -44,10 +46,26 @@ void mergeMoments(Moments& into, const Moments& from) {
     into.cells += from.cells;
 }
 
-// The later extreme replaces the earlier only when strictly larger: the
-// first cell where the largest error is reached stays.
+// Whether an error replaces the extreme so far: a nan replaces any number
+// and stays; a number replaces only a smaller one, so that the first cell
+// where the largest error is reached stays.
+bool outranks(double error, bool noneYet, double largest) {
+    if (noneYet) return true;
+    if (std::isnan(largest)) return false;
+    return std::isnan(error) || error > largest;
+}
+
+bool beats(double error, const ExtremeCell& extreme) { return outranks(error, extreme.at.row == 0, extreme.error); }
+
 bool mergeExtreme(ExtremeCell& into, const ExtremeCell& from) {
-    if (from.row == 0 || (into.row != 0 && !(from.error > into.error))) return false;
+    if (from.at.row == 0 || !beats(from.error, into)) return false;
+    into = from;
+    return true;
+}
+
+// The run's first cell of a kind is the first block's that has one.
+bool mergeFirst(CellAt& into, const CellAt& from) {
+    if (into.row != 0 || from.row == 0) return false;
     into = from;
     return true;
 }
@@ -66,7 +84,11 @@ void startStatistics(BlockStatistics& statistics) {
     statistics.run = emptyPart();
     statistics.runLargestAbsoluteInBlock = false;
     statistics.runLargestRelativeInBlock = false;
+    statistics.runFirstNonfiniteOriginalInBlock = false;
+    statistics.runFirstNonfiniteQuantizedInBlock = false;
 }
+
+namespace {
 
 // The first cell of the row whose error is `largest`.
 int firstAt(const double* errors, int count, double largest) {
@@ -75,8 +97,52 @@ int firstAt(const double* errors, int count, double largest) {
     return i;
 }
 
+CellAt cellAt(const double* s, const double* q, int i, RowAt at) {
+    return CellAt{at.row, i + 1, at.line, at.quantizedLine, s[i], q[i]};
+}
+
+// The largest error of a row, and its first cell (-1: none).
+struct RowExtreme {
+    double error;
+    int index;
+};
+
+void noteIfBeats(ExtremeCell& extreme, RowExtreme row, const double* s, const double* q, RowAt at) {
+    if (row.index >= 0 && beats(row.error, extreme)) extreme = ExtremeCell{row.error, cellAt(s, q, row.index, at)};
+}
+
+// A row with a cell that cannot be divided or summed, cell by cell: each
+// such cell counted in its kind, the first of each kind noted, and the
+// row's extremes as they rank nan and inf.
+void addUnusualRow(StatisticsPart& block, const double* s, const double* q, const RowTerms& terms, int count,
+                   RowAt at, RowExtreme& largestAbsolute, RowExtreme& largestRelative) {
+    const double infinity = HUGE_VAL;
+    const double nan = std::nan("");
+    largestAbsolute = {nan, -1};
+    largestRelative = {nan, -1};
+    auto rank = [](RowExtreme& extreme, double error, int i) {
+        if (outranks(error, extreme.index < 0, extreme.error)) extreme = {error, i};
+    };
+    for (int i = 0; i < count; ++i) {
+        bool originalFinite = std::fabs(s[i]) < infinity;
+        bool quantizedFinite = std::fabs(q[i]) < infinity;
+        if (!originalFinite) {
+            if (block.nonfiniteOriginal++ == 0) block.firstNonfiniteOriginal = cellAt(s, q, i, at);
+        } else if (!quantizedFinite) {
+            if (block.nonfiniteQuantized++ == 0) block.firstNonfiniteQuantized = cellAt(s, q, i, at);
+        } else {
+            block.zeroQuantized += q[i] == 0.0;
+        }
+        block.nonfiniteCells += !(originalFinite && quantizedFinite);
+        rank(largestAbsolute, terms.absolute[i], i);
+        if (q[i] != 0.0) rank(largestRelative, originalFinite && quantizedFinite ? terms.relative[i] : nan, i);
+    }
+}
+
+}  // namespace
+
 void addRowStatistics(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms,
-                      int count, long long row, long long line) {
+                      int count, RowAt at) {
     if (count == 0) return;
     StatisticsPart& block = statistics.block;
     StatisticsPart& run = statistics.run;
@@ -87,8 +153,6 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     double highest = -infinity;
     double largestAbsolute = -1.0;
     double largestRelative = -1.0;
-    long long zeroQuantized = 0;
-    long long nonfinite = 0;
     // The sums in locals for the loop: the compiler cannot tell that s and q
     // never point into them, and would store each one at every cell. Each
     // sum of the block goes beside the run's in one pair, where one vector
@@ -114,7 +178,7 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
         double absolute = terms.absolute[i];
         largestAbsolute = absolute > largestAbsolute ? absolute : largestAbsolute;
         double relative = terms.relative[i];
-        largestRelative = relative > largestRelative && relative < infinity ? relative : largestRelative;
+        largestRelative = relative > largestRelative ? relative : largestRelative;
         relativeSum += relative;
     }
     block.difference = firstOf(differences);
@@ -127,32 +191,26 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     run.quantized = secondOf(quantizeds);
     double rowOriginal = firstOf(rowSums);
     double rowQuantized = secondOf(rowSums);
-    // A q of zero makes its relative term inf or nan, and an s or q of nan
-    // or inf makes the row's sum of it so: a row whose three sums are finite
-    // (nearly every row) has no such cell, and only the others are counted.
-    if (!(std::fabs(rowOriginal) < infinity && std::fabs(rowQuantized) < infinity &&
-          std::fabs(relativeSum) < infinity)) {
-        for (int i = 0; i < count; ++i) {
-            zeroQuantized += q[i] == 0.0;
-            nonfinite += !(std::fabs(s[i]) < infinity) | !(std::fabs(q[i]) < infinity);
-        }
-    }
     block.cells += count;
     run.cells += count;
-    block.zeroQuantized += zeroQuantized;
-    block.nonfiniteCells += nonfinite;
     if (lowest <= highest) {  // some s is not nan
         if (!(lowest >= block.lowestOriginal)) block.lowestOriginal = lowest;
         if (!(highest <= block.highestOriginal)) block.highestOriginal = highest;
     }
-    if (largestAbsolute >= 0.0 && (block.largestAbsolute.row == 0 || largestAbsolute > block.largestAbsolute.error)) {
-        int i = firstAt(terms.absolute, count, largestAbsolute);
-        block.largestAbsolute = {largestAbsolute, row, i + 1, line, s[i], q[i]};
+    // A q of zero makes its relative term inf or nan, and an s or q of nan
+    // or inf makes the row's sum of it so: a row whose three sums are finite
+    // (nearly every row) has none of them, every term in it is a number, and
+    // its extremes are the plain ones. Only the other rows go cell by cell.
+    RowExtreme rowAbsolute{largestAbsolute, -1};
+    RowExtreme rowRelative{largestRelative, -1};
+    if (std::fabs(rowOriginal) < infinity && std::fabs(rowQuantized) < infinity && std::fabs(relativeSum) < infinity) {
+        if (beats(largestAbsolute, block.largestAbsolute)) rowAbsolute.index = firstAt(terms.absolute, count, largestAbsolute);
+        if (beats(largestRelative, block.largestRelative)) rowRelative.index = firstAt(terms.relative, count, largestRelative);
+    } else {
+        addUnusualRow(block, s, q, terms, count, at, rowAbsolute, rowRelative);
     }
-    if (largestRelative >= 0.0 && (block.largestRelative.row == 0 || largestRelative > block.largestRelative.error)) {
-        int i = firstAt(terms.relative, count, largestRelative);
-        block.largestRelative = {largestRelative, row, i + 1, line, s[i], q[i]};
-    }
+    noteIfBeats(block.largestAbsolute, rowAbsolute, s, q, at);
+    noteIfBeats(block.largestRelative, rowRelative, s, q, at);
 
     // The row's own moments: its means first, then the deviations from them.
     Moments rowMoments;
@@ -183,6 +241,11 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     mergeRange(run, block);
     statistics.runLargestAbsoluteInBlock = mergeExtreme(run.largestAbsolute, block.largestAbsolute);
     statistics.runLargestRelativeInBlock = mergeExtreme(run.largestRelative, block.largestRelative);
+    statistics.runFirstNonfiniteOriginalInBlock = mergeFirst(run.firstNonfiniteOriginal, block.firstNonfiniteOriginal);
+    statistics.runFirstNonfiniteQuantizedInBlock =
+        mergeFirst(run.firstNonfiniteQuantized, block.firstNonfiniteQuantized);
+    run.nonfiniteOriginal += block.nonfiniteOriginal;
+    run.nonfiniteQuantized += block.nonfiniteQuantized;
     run.zeroQuantized += block.zeroQuantized;
     run.nonfiniteCells += block.nonfiniteCells;
     mergeMoments(run.moments, block.moments);
@@ -198,7 +261,10 @@ Figures figuresOf(const StatisticsPart& part) {
     double range = part.highestOriginal - part.lowestOriginal;
     figures.nrmse = range == 0.0 ? std::nan("") : figures.rmse / range;
     const Moments& moments = part.moments;
-    if (moments.cells == 0 || moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0) {
+    // nan without a spread, and where a moment passed the largest double.
+    if (moments.cells == 0 || moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0 ||
+        !(std::fabs(moments.originalSquares) < HUGE_VAL && std::fabs(moments.quantizedSquares) < HUGE_VAL &&
+          std::fabs(moments.coSquares) < HUGE_VAL)) {
         figures.correlation = std::nan("");
     } else {
         double r = moments.coSquares / (std::sqrt(moments.originalSquares) * std::sqrt(moments.quantizedSquares));

@@ -15,14 +15,22 @@
 
 namespace gridcmp {
 
-// The first cell, in block order, where an error is largest.
-struct ExtremeCell {
-    double error = 0.0;     // the largest; nan while no cell qualified
-    long long row = 0;      // from 1 within its block; 0: no cell
-    int column = 0;         // from 1
-    long long line = 0;     // the original log's line of that row
-    double original = 0.0;  // s and q of that cell; nan while no cell
+// Where a cell is: its place in its block and the line of its row in each
+// log, with its two values.
+struct CellAt {
+    long long row = 0;            // from 1 within its block; 0: no cell
+    int column = 0;               // from 1
+    long long line = 0;           // the original log's line of that row
+    long long quantizedLine = 0;  // the quantized log's
+    double original = 0.0;        // s and q of that cell; nan while no cell
     double quantized = 0.0;
+};
+
+// The first cell, in block order, where an error is largest. A nan error
+// ranks above every number: the first nan stays.
+struct ExtremeCell {
+    double error = 0.0;  // the largest; nan while no cell qualified (at.row 0)
+    CellAt at;
 };
 
 // Means and co-moments of s and q over some cells.
@@ -44,10 +52,17 @@ struct StatisticsPart {
     double quantized = 0.0;          // sum of q
     double lowestOriginal = 0.0;     // the range of s, nan ignored; nan while none
     double highestOriginal = 0.0;
-    ExtremeCell largestAbsolute;     // |s - q|, nan ignored (inf counts)
-    ExtremeCell largestRelative;     // |1 - s/q|, finite only
-    long long zeroQuantized = 0;     // cells with q == 0
-    long long nonfiniteCells = 0;    // cells where s or q is nan or inf
+    ExtremeCell largestAbsolute;     // |s - q|; nan if one is nan, else inf if one is
+    ExtremeCell largestRelative;     // |1 - s/q| where q is not 0; nan if s or q of one is nan or inf
+    // The cells that cannot be divided or summed, each in one kind: s is nan
+    // or inf (the original is broken); else q is (the run broke); else q is
+    // 0 (|1 - s/q| is inf, or nan where s is 0 too: nothing is broken).
+    long long nonfiniteOriginal = 0;
+    long long nonfiniteQuantized = 0;
+    long long zeroQuantized = 0;
+    long long nonfiniteCells = 0;    // s or q nan or inf: the first two kinds together
+    CellAt firstNonfiniteOriginal;   // the first cell of each of the first two kinds
+    CellAt firstNonfiniteQuantized;
     Moments moments;
 };
 
@@ -55,19 +70,29 @@ struct BlockStatistics {
     StatisticsPart block;
     StatisticsPart run;
     // Set by mergeBlockIntoRun: whether this block holds the run's extreme
-    // cells (so that a client can note its label).
+    // cells, or its first non-finite ones (so that a client can note its
+    // label).
     bool runLargestAbsoluteInBlock = false;
     bool runLargestRelativeInBlock = false;
+    bool runFirstNonfiniteOriginalInBlock = false;
+    bool runFirstNonfiniteQuantizedInBlock = false;
 };
 
 // Starts a run: everything empty.
 void startStatistics(BlockStatistics& statistics);
 
+// Where a row pair is: its number in its block (from 1) and its line in
+// each log.
+struct RowAt {
+    long long row;
+    long long line;           // the original log's
+    long long quantizedLine;
+};
+
 // Adds one row pair: s and q of `count` cells and their terms (RowTerms of
-// the same cells), the row's number in its block (from 1) and the original
-// log's line of it.
+// the same cells). Allocates nothing.
 void addRowStatistics(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms,
-                      int count, long long row, long long line);
+                      int count, RowAt at);
 
 // At the end of a block: merges what is not summed cell by cell (ranges,
 // extremes, counts, co-moments) into the run. The run's sums have been added

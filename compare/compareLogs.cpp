@@ -143,7 +143,8 @@ RunEnd compareRowPair(Run& run) {
     const double* q = run.quantizedRow.values;
     computeRowTerms(run.terms, s, q, run.columns);
     addRowTerms(run.sums, run.terms, run.columns);
-    if (run.statistics) addRowStatistics(*run.statistics, s, q, run.terms, run.columns, run.rows + 1, original.lineNumber);
+    if (run.statistics) addRowStatistics(*run.statistics, s, q, run.terms, run.columns,
+                                          RowAt{run.rows + 1, original.lineNumber, quantized.lineNumber});
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel);
     if (run.rowsWanted) {
         run.receiver.rowCompared(

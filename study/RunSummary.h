@@ -60,14 +60,20 @@ struct RunSummary {
     StatisticsPart statistics;
     std::string largestAbsoluteLabel;  // the blocks of statistics' extreme cells
     std::string largestRelativeLabel;
+    std::string firstNonfiniteOriginalLabel;   // the blocks of statistics' first non-finite cells
+    std::string firstNonfiniteQuantizedLabel;
     // The block with the largest finite mean of each kind (over its compared
-    // cells), and the blocks whose relative or absolute mean is nan or inf.
+    // cells); the blocks with a quantized value of nan or inf where the
+    // original's is finite (the run broke); the blocks whose relative mean is
+    // not finite only for quantized values of 0.
     NamedBlock worstRelative;
     NamedBlock worstAbsolute;
     NamedBlock worstRmse;
     long long nonfiniteBlocks = 0;
     std::string firstNonfiniteLabel;
     std::string lastNonfiniteLabel;
+    long long zeroBlocks = 0;
+    std::string firstZeroLabel;  // the first block with a quantized value of 0
     std::vector<GateOutcome> gates;  // one per gate of the options, in their order
 
     std::string firstOriginalLabel;   // whole; empty when never taken

@@ -99,20 +99,31 @@ const char* studyUsage() {
            "  -j, --jobs N            compare up to N runs at once (default: one per CPU\n"
            "                          this process may run on)\n"
            "  -q, --quiet             no diagnostics on standard error\n"
-           "      --strict            a run that passed over anything, or has a block\n"
-           "                          whose mean is nan or inf, fails: exit 1\n"
+           "      --allow-partial     what a comparison passed over (blocks without a\n"
+           "                          partner or left over, values or rows without one, a\n"
+           "                          last line cut) is said, and fails no run\n"
+           "      --strict            a run with any diagnostic fails (but for the note on\n"
+           "                          quantized values of 0, and with --allow-partial what\n"
+           "                          was passed over)\n"
            "  -h, --help              this text\n"
            "  -V, --version           the version\n"
            "\n"
-           "Exit status: 0 every run compared to the end; 1 a run stopped on a message,\n"
-           "paired no block or compared no cell (with --strict: or had a diagnostic); 2 a\n"
-           "usage error or a file that cannot be read or written; 3 a gate failed.\n";
+           "A run fails (exit 1) when it stopped on a message, paired no block, compared\n"
+           "no cell, has a quantized value of nan or inf where the original's is finite,\n"
+           "a figure that overflowed, or passed over anything (unless --allow-partial);\n"
+           "every run fails when the original has a nan or inf value a run compared. A\n"
+           "gate on nonfinite_quantized or nonfinite_blocks, on nonfinite_original, or on\n"
+           "paired_fraction, blocks_unpaired_original, blocks_unpaired_quantized or\n"
+           "blocks_left replaces the test of what it counts. Quantized values of 0 fail\n"
+           "nothing by themselves.\n"
+           "Exit status: 0 every run passed; 1 a run failed as above; 2 a usage error or a\n"
+           "file that cannot be read or written; 3 a gate failed (1 and 2 come first).\n";
     return usage.c_str();
 }
 
 StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string& error) {
     enum { maxRelativeOption = 1000, maxAbsoluteOption, strictOption, failIfOption, nameOption, jsonOption,
-           cellsOption };
+           cellsOption, allowPartialOption };
     const option longOptions[] = {
         {"table", required_argument, nullptr, 't'},
         {"json", required_argument, nullptr, jsonOption},
@@ -124,6 +135,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
         {"max-absolute", required_argument, nullptr, maxAbsoluteOption},
         {"quiet", no_argument, nullptr, 'q'},
         {"strict", no_argument, nullptr, strictOption},
+        {"allow-partial", no_argument, nullptr, allowPartialOption},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -205,6 +217,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
             }
             case 'q': options.quiet = true; break;
             case strictOption: options.strict = true; break;
+            case allowPartialOption: options.allowPartial = true; break;
             case 'h': return StudyCommand::help;
             case 'V': return StudyCommand::version;
             case ':': error = "option " + refusedOption(argv) + " wants a value"; return StudyCommand::usageError;

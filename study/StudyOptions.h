@@ -25,6 +25,7 @@ struct StudyOptions {
     std::string cells;                   //   ... to FILE ("-": standard output); empty: none
     bool quiet = false;                  // -q: no diagnostics
     bool strict = false;                 // --strict: a run with a diagnostic fails (exit 1)
+    bool allowPartial = false;           // --allow-partial: what a comparison passed over fails no run
     int jobs = 0;                        // -j N; 0: as many as this process may use CPUs
     std::vector<Gate> gates;             // --fail-if, then --max-relative and --max-absolute
 };

@@ -64,26 +64,26 @@ void Collector::blockCompleted(const BlockResult& result) {
     summary.statistics = kept.run;
     if (kept.runLargestAbsoluteInBlock) summary.largestAbsoluteLabel = result.label;
     if (kept.runLargestRelativeInBlock) summary.largestRelativeLabel = result.label;
+    if (kept.runFirstNonfiniteOriginalInBlock) summary.firstNonfiniteOriginalLabel = result.label;
+    if (kept.runFirstNonfiniteQuantizedInBlock) summary.firstNonfiniteQuantizedLabel = result.label;
 
     BlockRow row = blockRowOf(summary.name.c_str(), result);
+    const StatisticsPart& block = *row.block;
     double relative = blockRelativeMeanOverCompared(result);
-    double absolute = blockAbsoluteMeanOverCompared(result);
     noteWorst(summary.worstRelative, relative, result.label);
-    noteWorst(summary.worstAbsolute, absolute, result.label);
+    noteWorst(summary.worstAbsolute, blockAbsoluteMeanOverCompared(result), result.label);
     noteWorst(summary.worstRmse, row.figures.rmse, result.label);
-    if (!std::isfinite(relative) || !std::isfinite(absolute)) {
+    if (block.nonfiniteQuantized > 0) {
         if (summary.nonfiniteBlocks++ == 0) summary.firstNonfiniteLabel = result.label;
         summary.lastNonfiniteLabel = result.label;
+    } else if (block.zeroQuantized > 0 && block.nonfiniteCells == 0 && !std::isfinite(relative)) {
+        ++summary.zeroBlocks;
     }
+    if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
-        const Gate& gate = options.gates[i];
         GateOutcome& outcome = summary.gates[i];
         double value = 0.0;
-        // A block's figure that is nan only for want of a spread (the
-        // correlation of a constant field) crosses no limit; one that is nan
-        // for nan or inf cells does.
-        if (!outcome.firstBlockOver.found && blockFigure(row, gate.figure.c_str(), value) &&
-            !(std::isnan(value) && row.block->nonfiniteCells == 0) && crosses(value, gate.failsAbove, gate.limit)) {
+        if (!outcome.firstBlockOver.found && blockCrosses(row, options.gates[i], value)) {
             outcome.firstBlockOver = NamedBlock{true, result.label, value};
         }
     }

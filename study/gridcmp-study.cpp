@@ -17,6 +17,7 @@
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
 #include "study/cpuSlots.h"
+#include "study/diagnostics.h"
 #include "study/lineFeed.h"
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
@@ -167,9 +168,10 @@ int main(int argc, char** argv) {
 
     bool outputOnStandardOutput =
         table.file.toStandardOutput || cells.file.toStandardOutput || json.toStandardOutput;
-    writeSummary(outputOnStandardOutput ? stderr : stdout, runs, options);
-    if (!options.quiet) writeDiagnostics(stderr, runs, options);
-    int status = studyExitStatus(runs, options);
+    StudyVerdict verdict = judgeStudy(runs, options);
+    writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
+    if (!options.quiet) writeDiagnostics(stderr, verdict);
+    int status = verdict.exitStatus;
     if (!written) status = 2;
     // The JSON summary says the exit status: whatever else could fail is
     // known before it is written (but for the JSON itself on standard output).
@@ -180,7 +182,7 @@ int main(int argc, char** argv) {
     };
     if (!json.toStandardOutput && standardOutputFailed()) status = 2;
     if (json.out) {
-        writeStudyJson(json.out, runs, options, status, GRIDCMP_VERSION);
+        writeStudyJson(json.out, runs, verdict, options, status, GRIDCMP_VERSION);
         int failed = finishOutputFile(json, true);
         if (failed != 0) {
             std::fprintf(stderr, "gridcmp-study: cannot write the JSON summary %s: %s\n",

@@ -17,6 +17,7 @@ struct RunFigure {
     const char* name;
     double (*value)(const RunSummary&);
     InBlock inBlock;
+    bool ofRelativeTerms = false;  // a sum of |1 - s/q| over every cell: a quantized 0 makes it inf or nan
 };
 
 double count(long long n) { return static_cast<double>(n); }
@@ -36,7 +37,7 @@ const RunFigure kFigures[] = {
     {"blocks_left", [](const RunSummary& r) { return count(r.blocksLeft); }, InBlock::none},
     {"paired_fraction", pairedFraction, InBlock::none},
     {"cells_compared", [](const RunSummary& r) { return count(r.cellsCompared); }, InBlock::sameColumn},
-    {"relative_mean", [](const RunSummary& r) { return r.relativeMean; }, InBlock::overCompared},
+    {"relative_mean", [](const RunSummary& r) { return r.relativeMean; }, InBlock::overCompared, true},
     {"absolute_mean", [](const RunSummary& r) { return r.absoluteMean; }, InBlock::overCompared},
     {"bias", [](const RunSummary& r) { return figuresOf(r.statistics).bias; }, InBlock::sameColumn},
     {"rmse", [](const RunSummary& r) { return figuresOf(r.statistics).rmse; }, InBlock::sameColumn},
@@ -47,8 +48,13 @@ const RunFigure kFigures[] = {
     {"max_absolute", [](const RunSummary& r) { return r.statistics.largestAbsolute.error; }, InBlock::sameColumn},
     {"max_relative", [](const RunSummary& r) { return r.statistics.largestRelative.error; }, InBlock::sameColumn},
     {"zero_quantized", [](const RunSummary& r) { return count(r.statistics.zeroQuantized); }, InBlock::sameColumn},
+    {"nonfinite_quantized", [](const RunSummary& r) { return count(r.statistics.nonfiniteQuantized); },
+     InBlock::sameColumn},
+    {"nonfinite_original", [](const RunSummary& r) { return count(r.statistics.nonfiniteOriginal); },
+     InBlock::sameColumn},
     {"nonfinite_cells", [](const RunSummary& r) { return count(r.statistics.nonfiniteCells); }, InBlock::sameColumn},
     {"nonfinite_blocks", [](const RunSummary& r) { return count(r.nonfiniteBlocks); }, InBlock::none},
+    {"zero_blocks", [](const RunSummary& r) { return count(r.zeroBlocks); }, InBlock::none},
 };
 
 const RunFigure* find(const char* name) {
@@ -56,6 +62,21 @@ const RunFigure* find(const char* name) {
         if (std::strcmp(figure.name, name) == 0) return &figure;
     }
     return nullptr;
+}
+
+// The figure `name` of one block of the run, where there is one.
+bool blockFigure(const BlockRow& row, const char* name, double& value) {
+    const RunFigure* figure = find(name);
+    if (!figure) return false;
+    switch (figure->inBlock) {
+        case InBlock::none: return false;
+        case InBlock::sameColumn: return tableNumber(row, name, value);
+        case InBlock::overCompared:
+            value = std::strcmp(name, "relative_mean") == 0 ? blockRelativeMeanOverCompared(*row.result)
+                                                            : blockAbsoluteMeanOverCompared(*row.result);
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -72,18 +93,21 @@ bool hasBlockFigure(const char* name) {
     return figure && figure->inBlock != InBlock::none;
 }
 
-bool blockFigure(const BlockRow& row, const char* name, double& value) {
+bool isOfRelativeTerms(const char* name) {
     const RunFigure* figure = find(name);
-    if (!figure) return false;
-    switch (figure->inBlock) {
-        case InBlock::none: return false;
-        case InBlock::sameColumn: return tableNumber(row, name, value);
-        case InBlock::overCompared:
-            value = std::strcmp(name, "relative_mean") == 0 ? blockRelativeMeanOverCompared(*row.result)
-                                                            : blockAbsoluteMeanOverCompared(*row.result);
-            return true;
-    }
-    return false;
+    return figure && figure->ofRelativeTerms;
+}
+
+bool blockCrosses(const BlockRow& row, const Gate& gate, double& value) {
+    if (!blockFigure(row, gate.figure.c_str(), value)) return false;
+    // A block's figure that is nan only for want of cells or of a spread (the
+    // largest |1 - s/q| where every q is 0, the correlation of a constant
+    // field) crosses no limit; one that is nan for nan or inf cells, or for
+    // quantized values of 0 in a sum of |1 - s/q|, does.
+    const StatisticsPart& block = *row.block;
+    bool nanForCells = block.nonfiniteCells > 0 || (isOfRelativeTerms(gate.figure.c_str()) && block.zeroQuantized > 0);
+    if (std::isnan(value) && !nanForCells) return false;
+    return crosses(value, gate.failsAbove, gate.limit);
 }
 
 int runFigureCount() { return sizeof kFigures / sizeof kFigures[0]; }

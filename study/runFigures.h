@@ -4,6 +4,7 @@
 #pragma once
 
 #include "study/RunSummary.h"
+#include "study/StudyOptions.h"
 #include "study/studyTable.h"
 
 namespace gridcmp {
@@ -17,8 +18,13 @@ double runFigure(const RunSummary& run, const char* name);
 // Whether the figure has a counterpart of its own in each block.
 bool hasBlockFigure(const char* name);
 
-// The same figure of one block of the run, where there is one.
-bool blockFigure(const BlockRow& row, const char* name, double& value);
+// Whether the figure sums |1 - s/q| over every cell, which a quantized value
+// of 0 makes inf or nan.
+bool isOfRelativeTerms(const char* name);
+
+// Whether a block's own figure crosses the gate's limit (`value`: the
+// figure). A nan crosses every limit where nan or inf cells made it so.
+bool blockCrosses(const BlockRow& row, const Gate& gate, double& value);
 
 // How many run figures there are, and the name of each, in order.
 int runFigureCount();

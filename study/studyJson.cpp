@@ -4,7 +4,6 @@
 #include <string>
 
 #include "study/runFigures.h"
-#include "study/studyReport.h"
 #include "study/utf8.h"
 
 namespace gridcmp {
@@ -96,7 +95,7 @@ void writeBlock(JsonWriter& json, const char* key, const NamedBlock& block) {
     json.close('}');
 }
 
-void writeCell(JsonWriter& json, const char* key, const ExtremeCell& cell, const std::string& label) {
+void writeCell(JsonWriter& json, const char* key, const CellAt& cell, const std::string& label) {
     json.key(key);
     if (cell.row == 0) return json.null();
     json.open('{');
@@ -104,6 +103,7 @@ void writeCell(JsonWriter& json, const char* key, const ExtremeCell& cell, const
     json.field("row", cell.row);
     json.field("column", cell.column);
     json.field("line", cell.line);
+    json.field("quantized_line", cell.quantizedLine);
     json.field("original", cell.original);
     json.field("quantized", cell.quantized);
     json.close('}');
@@ -121,12 +121,13 @@ void writeDiagnostics(JsonWriter& json, const std::vector<Diagnostic>& diagnosti
         json.field("line", diagnostic.line);
         json.field("message", diagnostic.text);
         json.field("fails_strict", diagnostic.failsStrict);
+        json.field("exit_status", diagnostic.exitStatus);
         json.close('}');
     }
     json.close(']');
 }
 
-void writeRun(JsonWriter& json, const RunSummary& run, const StudyOptions& options) {
+void writeRun(JsonWriter& json, const RunSummary& run, const RunVerdict& verdict, const StudyOptions& options) {
     json.open('{');
     json.field("name", run.name);
     json.field("original", run.original);
@@ -137,8 +138,10 @@ void writeRun(JsonWriter& json, const RunSummary& run, const StudyOptions& optio
         json.key(runFigureName(i));
         json.number(runFigure(run, runFigureName(i)));
     }
-    writeCell(json, "max_absolute_at", run.statistics.largestAbsolute, run.largestAbsoluteLabel);
-    writeCell(json, "max_relative_at", run.statistics.largestRelative, run.largestRelativeLabel);
+    writeCell(json, "max_absolute_at", run.statistics.largestAbsolute.at, run.largestAbsoluteLabel);
+    writeCell(json, "max_relative_at", run.statistics.largestRelative.at, run.largestRelativeLabel);
+    writeCell(json, "nonfinite_quantized_at", run.statistics.firstNonfiniteQuantized, run.firstNonfiniteQuantizedLabel);
+    writeCell(json, "nonfinite_original_at", run.statistics.firstNonfiniteOriginal, run.firstNonfiniteOriginalLabel);
     json.key("worst_blocks");
     json.open('{');
     writeBlock(json, "relative_mean", run.worstRelative);
@@ -166,26 +169,38 @@ void writeRun(JsonWriter& json, const RunSummary& run, const StudyOptions& optio
         json.close('}');
     }
     json.close(']');
-    writeDiagnostics(json, runDiagnostics(run, options));
+    writeDiagnostics(json, verdict.diagnostics);
+    json.field("verdict", verdictText(verdict));
+    json.key("reasons");
+    json.open('[');
+    for (const Reason& reason : verdict.reasons) {
+        json.item();
+        json.open('{');
+        json.field("kind", reason.kind);
+        json.field("verdict", reason.verdict);
+        json.field("exit_status", reason.exitStatus);
+        json.close('}');
+    }
+    json.close(']');
     json.close('}');
 }
 
 }  // namespace
 
-void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const StudyOptions& options, int exitStatus,
-                    const char* version) {
+void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const StudyVerdict& verdict,
+                    const StudyOptions& options, int exitStatus, const char* version) {
     JsonWriter json{out};
     json.open('{');
     json.field("program", "gridcmp-study");
     json.field("version", version);
     json.field("original", options.original);
     json.field("exit_status", exitStatus);
-    writeDiagnostics(json, originalDiagnostics(runs));
+    writeDiagnostics(json, verdict.original);
     json.key("runs");
     json.open('[');
-    for (const RunSummary& run : runs) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
         json.item();
-        writeRun(json, run, options);
+        writeRun(json, runs[i], verdict.runs[i], options);
     }
     json.close(']');
     json.close('}');

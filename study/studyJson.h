@@ -1,5 +1,6 @@
 // The study's machine-readable summary (--json): one object with every run's
-// figures, its worst cells and blocks, its gates and its diagnostics.
+// figures, its worst cells and blocks, where it turned nan or inf, its gates,
+// its diagnostics and its verdict.
 //
 // Numbers are written so that they read back to the same double (%.17g);
 // JSON has no nan or infinity, so those are the strings "nan", "inf" and
@@ -12,10 +13,13 @@
 
 #include "study/RunSummary.h"
 #include "study/StudyOptions.h"
+#include "study/diagnostics.h"
 
 namespace gridcmp {
 
-void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const StudyOptions& options, int exitStatus,
-                    const char* version);
+// `exitStatus` is the study's, which may be worse than verdict.exitStatus
+// (an output that could not be written).
+void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const StudyVerdict& verdict,
+                    const StudyOptions& options, int exitStatus, const char* version);
 
 }  // namespace gridcmp

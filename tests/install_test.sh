@@ -21,5 +21,5 @@ status=0
 "$@" "$prefix/bin/gridcmp" examples/original.log examples/quantized.log >"$prefix/report" || status=$?
 [ "$status" = 1 ] || { echo "exit status $status, expected 1"; exit 1; }
 cmp "$prefix/report" examples/expected-report.txt
-"$@" "$prefix/bin/gridcmp-study" -q examples/original.log examples/quantized.log >/dev/null ||
+"$@" "$prefix/bin/gridcmp-study" -q --allow-partial examples/original.log examples/quantized.log >/dev/null ||
   { echo "the installed gridcmp-study failed on the example pair"; exit 1; }

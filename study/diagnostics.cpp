@@ -1,0 +1,418 @@
+#include "study/diagnostics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+
+#include "study/escapedText.h"
+#include "study/runFigures.h"
+
+namespace gridcmp {
+
+namespace {
+
+std::string number(double value) {
+    if (std::isnan(value)) return "nan";
+    char text[40];
+    std::snprintf(text, sizeof text, "%.6e", value);
+    return text;
+}
+
+bool unreadable(const RunSummary& run) { return !run.unreadableFile.empty(); }
+
+bool compared(const RunSummary& run) { return run.cellsCompared > 0; }
+
+std::string reasonOf(int error) { return error ? std::strerror(error) : "it gives nothing to read"; }
+
+// Why a log could not be read: the library's or the system's words.
+std::string unreadableText(const RunSummary& run) {
+    return run.unreadableReason.empty() ? reasonOf(run.unreadableError) : run.unreadableReason;
+}
+
+// "3 more blocks", "at least 3 more blocks" when counting them met a line
+// that could not be read.
+std::string blocksLeftText(const RunSummary& run) {
+    return (run.blocksLeftAtLeast ? "at least " : "") + std::to_string(run.blocksLeft) +
+           (run.blocksLeft == 1 && !run.blocksLeftAtLeast ? " more block" : " more blocks");
+}
+
+// Whether the user gates on one of `figures`: that gate then decides what
+// the default test of what they count would.
+bool gated(const StudyOptions& options, std::initializer_list<const char*> figures) {
+    for (const Gate& gate : options.gates) {
+        for (const char* figure : figures) {
+            if (gate.figure == figure) return true;
+        }
+    }
+    return false;
+}
+
+// The figures that count blocks left without a partner: a gate on any of
+// them replaces the test of unpaired and left blocks.
+bool pairingGated(const StudyOptions& options) {
+    return gated(options, {"paired_fraction", "blocks_unpaired_original", "blocks_unpaired_quantized", "blocks_left"});
+}
+
+// A diagnostic that fails the run under --strict only.
+Diagnostic said(const char* kind, const std::string& file, const std::string& text, long long count = 0,
+                long long line = 0) {
+    return Diagnostic{kind, file, count, line, text, true, 0, ""};
+}
+
+// ... one that fails it as it stands, with `verdict`.
+Diagnostic failing(Diagnostic diagnostic, int exitStatus, const std::string& verdict) {
+    diagnostic.exitStatus = exitStatus;
+    diagnostic.verdict = verdict;
+    return diagnostic;
+}
+
+// ... one that fails it under no option.
+Diagnostic note(Diagnostic diagnostic) {
+    diagnostic.failsStrict = false;
+    return diagnostic;
+}
+
+// Something passed over: the run fails on it unless --allow-partial accepts
+// it, or a gate on what it counts replaces the test (`replaced`: then it
+// fails under --strict only).
+Diagnostic passedOver(Diagnostic diagnostic, const StudyOptions& options, bool replaced = false) {
+    if (options.allowPartial) return note(diagnostic);
+    return replaced ? diagnostic : failing(diagnostic, 1, "partial");
+}
+
+Diagnostic carriageReturns(const std::string& who, const std::string& file, long long line) {
+    return said("carriage_returns", file,
+                who + ": carriage-return line ends (from line " + std::to_string(line) +
+                    "): its blank lines do not end blocks; convert it first: tr -d '\\r' <" + file + " >" + file +
+                    ".unix",
+                0, line);
+}
+
+Diagnostic unterminated(const std::string& file, long long line, const StudyOptions& options) {
+    return passedOver(said("unterminated_last_line", file,
+                           file + " ends without a newline at line " + std::to_string(line) + " (cut short?)", 0, line),
+                      options);
+}
+
+// With --strict, every diagnostic that fails strictly fails the run.
+std::vector<Diagnostic> strictly(std::vector<Diagnostic> diagnostics, const StudyOptions& options) {
+    for (Diagnostic& diagnostic : diagnostics) {
+        if (options.strict && diagnostic.failsStrict && diagnostic.exitStatus == 0) {
+            diagnostic.exitStatus = 1;
+            diagnostic.verdict = std::string("strict: ") + diagnostic.kind;
+        }
+    }
+    return diagnostics;
+}
+
+// nan, or inf of either sign.
+const char* nonfiniteWord(double value) { return std::isnan(value) ? "nan" : "inf"; }
+
+std::string cellText(const RunSummary& run, const CellAt& cell, const std::string& label, double value) {
+    return std::string(nonfiniteWord(value)) + " from block '" + shownLabel(label) + "' (row " +
+           std::to_string(cell.row) + ", column " + std::to_string(cell.column) + "; line " +
+           std::to_string(cell.line) + " of " + run.original + ", line " + std::to_string(cell.quantizedLine) + " of " +
+           run.quantized + ")";
+}
+
+// The run whose first original value of nan or inf comes first in the
+// original log; nullptr when no run met one.
+const RunSummary* firstNonfiniteOriginal(const std::vector<RunSummary>& runs) {
+    const RunSummary* first = nullptr;
+    for (const RunSummary& run : runs) {
+        if (unreadable(run) || run.statistics.nonfiniteOriginal == 0) continue;
+        if (!first || run.statistics.firstNonfiniteOriginal.line < first->statistics.firstNonfiniteOriginal.line) {
+            first = &run;
+        }
+    }
+    return first;
+}
+
+std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs, const StudyOptions& options) {
+    std::vector<Diagnostic> out;
+    if (runs.empty()) return out;
+    const std::string& original = runs[0].original;
+    for (const RunSummary& run : runs) {
+        if (unreadable(run) && run.unreadableFile == original) {
+            out.push_back(failing(said("unreadable", original, "cannot read " + original + ": " + unreadableText(run)),
+                                  2, "unreadable"));
+            return out;
+        }
+    }
+    if (const RunSummary* first = firstNonfiniteOriginal(runs)) {
+        const CellAt& cell = first->statistics.firstNonfiniteOriginal;
+        long long cells = 0;
+        for (const RunSummary& run : runs) cells = std::max(cells, run.statistics.nonfiniteOriginal);
+        bool replaced = gated(options, {"nonfinite_original"});
+        std::string where = std::string(nonfiniteWord(cell.original)) + " from block '" +
+                            shownLabel(first->firstNonfiniteOriginalLabel) + "' (row " + std::to_string(cell.row) +
+                            ", column " + std::to_string(cell.column) + ", line " + std::to_string(cell.line) + ")";
+        Diagnostic broken = said("nonfinite_original", original,
+                                 original + ": the original run is " + where + "; a run compared up to " +
+                                     std::to_string(cells) + " of its nan or inf values: " +
+                                     (replaced ? "the gates on nonfinite_original decide"
+                                               : "every run fails for it, whatever its quantized values"),
+                                 cells, cell.line);
+        out.push_back(replaced ? broken
+                               : failing(broken, 1, std::string("original ") + nonfiniteWord(cell.original) +
+                                                        " from " + shownLabel(first->firstNonfiniteOriginalLabel)));
+    }
+    long long carriageReturnLine = 0;
+    long long unterminatedLine = 0;
+    for (const RunSummary& run : runs) {
+        long long line = run.originalCarriageReturnLine;
+        if (line > 0 && (carriageReturnLine == 0 || line < carriageReturnLine)) carriageReturnLine = line;
+        if (run.originalUnterminatedLine > 0) unterminatedLine = run.originalUnterminatedLine;
+    }
+    if (carriageReturnLine > 0) out.push_back(carriageReturns(original, original, carriageReturnLine));
+    if (unterminatedLine > 0) out.push_back(unterminated(original, unterminatedLine, options));
+    return strictly(out, options);
+}
+
+// The run's figures that a sum past the largest double made inf or nan,
+// though every cell compared is finite: "rmse, bias"; empty if none.
+std::string overflowedFigures(const RunSummary& run) {
+    std::string names;
+    if (!compared(run) || run.statistics.nonfiniteCells > 0) return names;
+    for (const char* figure : {"relative_mean", "absolute_mean", "bias", "rmse", "original_mean", "quantized_mean"}) {
+        bool zeros = isOfRelativeTerms(figure) && run.statistics.zeroQuantized > 0;  // not finite for them
+        if (!zeros && !std::isfinite(runFigure(run, figure))) names += (names.empty() ? "" : ", ") + std::string(figure);
+    }
+    const Moments& moments = run.statistics.moments;
+    if (!std::isfinite(moments.originalSquares) || !std::isfinite(moments.quantizedSquares) ||
+        !std::isfinite(moments.coSquares)) {
+        names += (names.empty() ? "" : ", ") + std::string("correlation");
+    }
+    return names;
+}
+
+std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions& options) {
+    std::vector<Diagnostic> out;
+    const std::string& name = run.name;
+    const std::string& original = run.original;
+    const std::string& quantized = run.quantized;
+    const StatisticsPart& statistics = run.statistics;
+    if (unreadable(run)) {
+        if (run.unreadableFile != original) {
+            out.push_back(failing(said("unreadable", run.unreadableFile,
+                                       "cannot read " + run.unreadableFile + ": " + unreadableText(run)),
+                                  2, "unreadable"));
+        }
+        return out;
+    }
+    if (run.tableWriteFailed) {
+        out.push_back(failing(said("rows_lost", quantized,
+                                   name + ": cannot write its rows of the table or the cells: " +
+                                       reasonOf(run.tableWriteError)),
+                              2, "rows lost"));
+    }
+    if (run.end != RunEnd::logEnded) {
+        out.push_back(failing(said("stopped", quantized, name + ": the comparison stopped: " + run.endMessage), 1,
+                              "stopped"));
+    }
+    bool noBlockPaired = run.blocksPaired == 0 && run.end == RunEnd::logEnded && !run.firstOriginalLabel.empty();
+    if (noBlockPaired) {
+        out.push_back(failing(said("no_block_paired", quantized,
+                                   name + ": no block paired with " + original + " (first labels '" +
+                                       shownLabel(run.firstOriginalLabel) + "' and '" +
+                                       shownLabel(run.firstQuantizedLabel) +
+                                       "'): blocks pair only when their labels are spelled alike, byte for byte"),
+                              1, "no block paired"));
+    }
+    if (run.blocksPaired > 0 && !compared(run)) {
+        out.push_back(failing(said("no_cell_compared", quantized,
+                                   name + ": " + std::to_string(run.blocksPaired) +
+                                       " blocks paired, but not one cell was compared: their rows hold no values"),
+                              1, "no cell compared"));
+    }
+    if (run.nonfiniteBlocks > 0) {
+        const CellAt& cell = statistics.firstNonfiniteQuantized;
+        Diagnostic broken = said("nonfinite_blocks", quantized,
+                                 name + ": the run turned " + nonfiniteQuantizedText(run) + ": " +
+                                     std::to_string(statistics.nonfiniteQuantized) + " of its values in " +
+                                     std::to_string(run.nonfiniteBlocks) +
+                                     (run.nonfiniteBlocks == 1 ? " block" : " blocks") + " (the last '" +
+                                     shownLabel(run.lastNonfiniteLabel) +
+                                     "') are nan or inf where the original's are finite",
+                                 run.nonfiniteBlocks, cell.quantizedLine);
+        bool replaced = gated(options, {"nonfinite_quantized", "nonfinite_blocks"});
+        out.push_back(replaced ? broken
+                               : failing(broken, 1, std::string(nonfiniteWord(cell.quantized)) + " from " +
+                                                        shownLabel(run.firstNonfiniteQuantizedLabel)));
+    }
+    std::string overflowed = overflowedFigures(run);
+    if (!overflowed.empty()) {
+        out.push_back(failing(said("overflow", quantized,
+                                   name + ": " + overflowed +
+                                       " not finite while every compared cell is: a sum passed the largest double"),
+                              1, "overflow"));
+    }
+    if (run.quantizedCarriageReturnLine > 0) out.push_back(carriageReturns(name, quantized, run.quantizedCarriageReturnLine));
+    if (run.quantizedUnterminatedLine > 0) out.push_back(unterminated(quantized, run.quantizedUnterminatedLine, options));
+    const PairingCounts& counts = run.counts;
+    bool pairingReplaced = pairingGated(options);
+    if (counts.labelsOutOfNumericOrder) {
+        out.push_back(passedOver(
+            said("labels_out_of_numeric_order", run.skippedWasOriginal ? original : quantized,
+                 name + ": labels pair in byte order, not as numbers: block '" + shownLabel(run.skippedLabel) + "' of " +
+                     (run.skippedWasOriginal ? original : quantized) + " was skipped as if before '" +
+                     shownLabel(run.otherLabel) + "'; pad labels to one width in both logs (see gridcmp-study(1))"),
+            options, pairingReplaced));
+    }
+    if (!noBlockPaired && !counts.labelsOutOfNumericOrder && counts.unpairedOriginal + counts.unpairedQuantized > 0) {
+        out.push_back(passedOver(said("unpaired_blocks", quantized,
+                                      name + ": " + std::to_string(counts.unpairedQuantized) + " of its blocks and " +
+                                          std::to_string(counts.unpairedOriginal) + " of " + original +
+                                          " found no partner with the same label, and were skipped",
+                                      counts.unpairedOriginal + counts.unpairedQuantized),
+                                 options, pairingReplaced));
+    }
+    if (run.end == RunEnd::logEnded && run.blocksLeft > 0) {
+        const std::string& first = run.originalEnded ? original : quantized;
+        const std::string& other = run.originalEnded ? quantized : original;
+        out.push_back(passedOver(said("log_ended_first", first,
+                                      name + ": " + first + " ended first; " + other + " had " + blocksLeftText(run) +
+                                          ", not compared (is " + first + " cut short?)",
+                                      run.blocksLeft),
+                                 options, pairingReplaced));
+    }
+    if (counts.widerOriginalRows > 0) {
+        out.push_back(passedOver(said("wider_original_rows", original,
+                                      name + ": " + std::to_string(counts.widerOriginalRows) + " rows of " + original +
+                                          " have more values than the quantized rows (first at line " +
+                                          std::to_string(counts.firstWiderOriginalLine) +
+                                          "); the surplus values were not compared",
+                                      counts.widerOriginalRows, counts.firstWiderOriginalLine),
+                                 options));
+    }
+    if (counts.longerQuantizedBlocks > 0) {
+        out.push_back(passedOver(said("longer_quantized_blocks", quantized,
+                                      name + ": " + std::to_string(counts.longerQuantizedBlocks) +
+                                          " of its blocks have more rows than the original's (first surplus row at "
+                                          "line " +
+                                          std::to_string(counts.firstLongerQuantizedLine) +
+                                          "); the surplus rows were not compared",
+                                      counts.longerQuantizedBlocks, counts.firstLongerQuantizedLine),
+                                 options));
+    }
+    if (counts.raggedBlocks > 0) {
+        out.push_back(said("ragged_blocks", quantized,
+                           name + ": " + std::to_string(counts.raggedBlocks) +
+                               " of its blocks have rows of different widths (first at line " +
+                               std::to_string(counts.firstRaggedLine) +
+                               "): gridcmp's report divides their sums by columns x rows, the study by the cells compared",
+                           counts.raggedBlocks, counts.firstRaggedLine));
+    }
+    if (statistics.zeroQuantized > 0) {
+        out.push_back(note(said("zero_quantized", quantized,
+                                name + ": " + std::to_string(statistics.zeroQuantized) +
+                                    (statistics.zeroQuantized == 1 ? " cell" : " cells") +
+                                    " of the quantized run are 0 (the first in block '" +
+                                    shownLabel(run.firstZeroLabel) +
+                                    "'): |1-s/q| is not finite there; rmse and nrmse still hold",
+                                statistics.zeroQuantized)));
+    }
+    for (std::size_t i = 0; i < options.gates.size(); ++i) {
+        if (!run.gates[i].failed) continue;
+        const Gate& gate = options.gates[i];
+        out.push_back(failing(note(said("gate_failed", quantized, gateText(run, gate, run.gates[i]))), 3,
+                              "gate " + gate.figure));
+    }
+    return strictly(out, options);
+}
+
+void addReasons(std::vector<Reason>& reasons, const std::vector<Diagnostic>& diagnostics) {
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (diagnostic.exitStatus == 0) continue;
+        bool known = std::any_of(reasons.begin(), reasons.end(),
+                                 [&](const Reason& reason) { return reason.verdict == diagnostic.verdict; });
+        if (!known) reasons.push_back(Reason{diagnostic.kind, diagnostic.verdict, diagnostic.exitStatus});
+    }
+}
+
+// 2 comes before 1, and 1 before 3.
+int precedence(int exitStatus) { return exitStatus == 2 ? 3 : exitStatus == 1 ? 2 : exitStatus == 3 ? 1 : 0; }
+
+}  // namespace
+
+std::string shownLabel(const std::string& label) {
+    return escapedText(label.substr(0, std::min(label.size(), kShownLabelChars)).c_str());
+}
+
+StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions& options) {
+    StudyVerdict verdict;
+    verdict.original = originalDiagnostics(runs, options);
+    verdict.exitStatus = 0;
+    for (const RunSummary& run : runs) {
+        RunVerdict judged;
+        judged.diagnostics = runDiagnostics(run, options);
+        // What fails for the original fails every run.
+        addReasons(judged.reasons, verdict.original);
+        addReasons(judged.reasons, judged.diagnostics);
+        for (const Reason& reason : judged.reasons) {
+            if (precedence(reason.exitStatus) > precedence(verdict.exitStatus)) verdict.exitStatus = reason.exitStatus;
+        }
+        verdict.runs.push_back(judged);
+    }
+    return verdict;
+}
+
+std::string verdictText(const RunVerdict& verdict) {
+    return verdict.reasons.empty() ? "pass" : verdict.reasons[0].verdict;
+}
+
+std::string endText(const RunSummary& run) {
+    if (unreadable(run)) return "cannot read " + run.unreadableFile + ": " + unreadableText(run);
+    if (run.end != RunEnd::logEnded) return "stopped: " + run.endMessage;
+    if (run.originalEnded && run.quantizedEnded) return "both logs ended";
+    if (run.originalEnded) return "original ended first; quantized had " + blocksLeftText(run);
+    return "quantized ended first; original had " + blocksLeftText(run);
+}
+
+const char* endKind(const RunSummary& run) {
+    if (unreadable(run)) return "unreadable";
+    if (run.end != RunEnd::logEnded) return "stopped";
+    if (run.originalEnded && run.quantizedEnded) return "both_ended";
+    return run.originalEnded ? "original_ended" : "quantized_ended";
+}
+
+std::string nonfiniteQuantizedText(const RunSummary& run) {
+    const StatisticsPart& statistics = run.statistics;
+    if (statistics.nonfiniteQuantized == 0) return "";
+    const CellAt& cell = statistics.firstNonfiniteQuantized;
+    return cellText(run, cell, run.firstNonfiniteQuantizedLabel, cell.quantized);
+}
+
+std::string nonfiniteOriginalText(const RunSummary& run) {
+    const StatisticsPart& statistics = run.statistics;
+    if (statistics.nonfiniteOriginal == 0) return "";
+    const CellAt& cell = statistics.firstNonfiniteOriginal;
+    return cellText(run, cell, run.firstNonfiniteOriginalLabel, cell.original);
+}
+
+std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome& outcome) {
+    std::string text = run.name + ": " + gate.figure + " " + number(outcome.value) + " fails " +
+                       (gate.text.compare(0, 2, "--") == 0 ? gate.text : "--fail-if '" + gate.text + "'");
+    if (outcome.firstBlockOver.found) {
+        text += "; first block over the limit: '" + shownLabel(outcome.firstBlockOver.label) + "' (" +
+                number(outcome.firstBlockOver.value) + ")";
+    } else if (!compared(run)) {
+        text += "; no cell was compared";
+    } else if (hasBlockFigure(gate.figure.c_str())) {
+        text += "; no single block crossed it";
+    }
+    // Why the figure is not finite, where the quantized run did not make it so.
+    const StatisticsPart& statistics = run.statistics;
+    if (!std::isfinite(outcome.value) && statistics.nonfiniteQuantized == 0) {
+        if (statistics.nonfiniteOriginal > 0) {
+            text += "; because the original is not finite from '" + shownLabel(run.firstNonfiniteOriginalLabel) + "'";
+        } else if (statistics.zeroQuantized > 0 && isOfRelativeTerms(gate.figure.c_str())) {
+            text += "; not finite because " + std::to_string(statistics.zeroQuantized) +
+                    " quantized values are 0 (|1-s/q| is inf or nan there)";
+        }
+    }
+    return text;
+}
+
+}  // namespace gridcmp
