@@ -5,8 +5,10 @@ counts what it cannot draw, and says plainly what it cannot do.
 
     plot_test.py STUDY_TABLE VERSION  (run by plot_test.sh)
 """
+import importlib.machinery
 import os
 import subprocess
+import types
 import sys
 import tempfile
 
@@ -58,8 +60,36 @@ expect(has_colour(pixels, "red") == 0, "report: marked nan where there is none")
 with open(example("tests/e2e/zero_quantized_values/expected.out")) as report:
     status, said, err = run("-o", "zero.png", stdin=report)
 expect(err.splitlines() == ["gridcmp-plot: skipped 5 nan or inf values",
-                            "gridcmp-plot: 2 curves turn nan or inf: marked where they do"], "said: " + err)
-expect(has_colour(picture("zero.png"), "red") > 20, "zero: no mark where the run turns nan")
+                            "gridcmp-plot: 2 curves have gaps where quantized values are 0: marked where they start"],
+       "said: " + err)
+pixels = picture("zero.png")
+expect(has_colour(pixels, "darkorange") > 20 and has_colour(pixels, "red") == 0,
+       "zero: quantized values of 0 not marked as such, or marked as a run that broke")
+
+# A table tells why a curve is not finite: the run turned nan, quantized
+# values of 0, or the original; each in the legend from its own block.
+loader = importlib.machinery.SourceFileLoader("gridcmp_plot", plot)
+module = types.ModuleType(loader.name)
+loader.exec_module(module)
+# run, block_relative, block_absolute, zero_quantized, nonfinite_quantized, nonfinite_original
+rows = [("blowup", "1.0", "0.5", 0, 0, 0), ("blowup", "inf", "0.5", 1, 0, 0), ("blowup", "nan", "nan", 0, 3, 0),
+        ("zeros", "inf", "0.5", 2, 0, 0), ("zeros", "0.1", "0.5", 0, 0, 0),
+        ("broken", "0.1", "0.5", 0, 0, 0), ("broken", "nan", "nan", 0, 0, 1)]
+with open(os.path.join(work, "causes.tsv"), "w") as out:
+    out.write("run\tblock\tlabel\tblock_relative\tblock_absolute\tzero_quantized\tnonfinite_quantized\t"
+              "nonfinite_original\n")
+    for block, row in enumerate(rows):
+        out.write("%s\t%d\t%d.5\t%s\t%s\t%d\t%d\t%d\n" % ((row[0], block, block) + row[1:]))
+runs = {run.name: run for run in module.read_table(open(os.path.join(work, "causes.tsv")).read())[0]}
+starts = {name: module.nonfinite_starts(run, "block_relative", run.series["block_relative"])
+          for name, run in runs.items()}
+expect(starts == {"blowup": [("zero q", 1), ("nan", 2)], "zeros": [("zero q", 0)], "broken": [("original nan", 1)]},
+       "causes: %r" % starts)
+status, said, err = run("-o", "causes.png", "causes.tsv")
+expect(err.splitlines()[1:] == ["gridcmp-plot: 2 curves turn nan or inf: marked where they do",
+                                "gridcmp-plot: 2 curves have gaps where quantized values are 0: marked where they start",
+                                "gridcmp-plot: 2 curves are not finite where the original is: marked where it starts"],
+       "causes said: " + err)
 
 # A report and a table of three runs, on a log scale, options after the
 # inputs: four runs in four colours.
