@@ -350,6 +350,10 @@ StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions&
         // What fails for the original fails every run.
         addReasons(judged.reasons, verdict.original);
         addReasons(judged.reasons, judged.diagnostics);
+        // The first reason is the one the exit status tells.
+        std::stable_sort(judged.reasons.begin(), judged.reasons.end(), [](const Reason& a, const Reason& b) {
+            return precedence(a.exitStatus) > precedence(b.exitStatus);
+        });
         for (const Reason& reason : judged.reasons) {
             if (precedence(reason.exitStatus) > precedence(verdict.exitStatus)) verdict.exitStatus = reason.exitStatus;
         }

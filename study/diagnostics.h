@@ -31,7 +31,8 @@ struct Diagnostic {
 };
 
 // Why a run fails: one reason for each different verdict of its
-// diagnostics (and of the original's), in their order.
+// diagnostics (and of the original's), those that give exit status 2 first,
+// then 1, then 3, each in the order said.
 struct Reason {
     const char* kind;     // the diagnostic's
     std::string verdict;
