@@ -1,28 +1,12 @@
 #include "compare/BlockStatistics.h"
 
 #include <cmath>
-#include <initializer_list>
 
 #include "platform/DoublePair.h"
 
 namespace gridcmp {
 
 namespace {
-
-StatisticsPart emptyPart() {
-    StatisticsPart part;
-    const double nan = std::nan("");
-    part.lowestOriginal = nan;
-    part.highestOriginal = nan;
-    part.largestAbsolute.error = nan;
-    part.largestRelative.error = nan;
-    for (CellAt* cell : {&part.largestAbsolute.at, &part.largestRelative.at, &part.firstNonfiniteOriginal,
-                         &part.firstNonfiniteQuantized}) {
-        cell->original = nan;
-        cell->quantized = nan;
-    }
-    return part;
-}
 
 // Pools the moments of two disjoint sets of cells (the pairwise update):
 // deviations are taken from each set's own means, so nothing cancels.
@@ -80,8 +64,8 @@ void mergeRange(StatisticsPart& into, const StatisticsPart& from) {
 }  // namespace
 
 void startStatistics(BlockStatistics& statistics) {
-    statistics.block = emptyPart();
-    statistics.run = emptyPart();
+    statistics.block = StatisticsPart();
+    statistics.run = StatisticsPart();
     statistics.runLargestAbsoluteInBlock = false;
     statistics.runLargestRelativeInBlock = false;
     statistics.runFirstNonfiniteOriginalInBlock = false;
@@ -251,7 +235,7 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     mergeMoments(run.moments, block.moments);
 }
 
-void startBlockStatistics(BlockStatistics& statistics) { statistics.block = emptyPart(); }
+void startBlockStatistics(BlockStatistics& statistics) { statistics.block = StatisticsPart(); }
 
 Figures figuresOf(const StatisticsPart& part) {
     double cells = static_cast<double>(part.cells);

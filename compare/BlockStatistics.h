@@ -11,9 +11,13 @@
 // pairwise update formulas: stable where sums of squares would cancel.
 #pragma once
 
+#include <limits>
+
 #include "compare/ErrorAccumulators.h"
 
 namespace gridcmp {
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();  // what no cell gave
 
 // Where a cell is: its place in its block and the line of its row in each
 // log, with its two values.
@@ -22,14 +26,14 @@ struct CellAt {
     int column = 0;               // from 1
     long long line = 0;           // the original log's line of that row
     long long quantizedLine = 0;  // the quantized log's
-    double original = 0.0;        // s and q of that cell; nan while no cell
-    double quantized = 0.0;
+    double original = kNoValue;   // s and q of that cell
+    double quantized = kNoValue;
 };
 
 // The first cell, in block order, where an error is largest. A nan error
 // ranks above every number: the first nan stays.
 struct ExtremeCell {
-    double error = 0.0;  // the largest; nan while no cell qualified (at.row 0)
+    double error = kNoValue;  // the largest; nan while no cell qualified (at.row 0)
     CellAt at;
 };
 
@@ -50,8 +54,8 @@ struct StatisticsPart {
     double squaredDifference = 0.0;  // sum of (s - q)^2
     double original = 0.0;           // sum of s
     double quantized = 0.0;          // sum of q
-    double lowestOriginal = 0.0;     // the range of s, nan ignored; nan while none
-    double highestOriginal = 0.0;
+    double lowestOriginal = kNoValue;  // the range of s, nan ignored; nan while none
+    double highestOriginal = kNoValue;
     ExtremeCell largestAbsolute;     // |s - q|; nan if one is nan, else inf if one is
     ExtremeCell largestRelative;     // |1 - s/q| where q is not 0; nan if s or q of one is nan or inf
     // The cells that cannot be divided or summed, each in one kind: s is nan

@@ -118,9 +118,14 @@ RunEnd compareRowPair(Run& run) {
     // straight at its next time line, which must not be read as a row. (After
     // a block's first row the original's line is a row: a terminator would
     // have ended the block. Rows that contain "ine" in both logs are rows.)
-    if (isTerminatorOrTimeLine(quantized) && (run.rows > 0 || !isBlockTerminator(original)) &&
-        (isBlockTerminator(quantized) || !isTimeLine(original))) {
-        return RunEnd::blockShapesDiffer;
+    if (isTerminatorOrTimeLine(quantized)) {
+        if ((run.rows > 0 || !isBlockTerminator(original)) && (isBlockTerminator(quantized) || !isTimeLine(original))) {
+            return RunEnd::blockShapesDiffer;
+        }
+        // Both at a time line: read as rows, the block runs into the next.
+        if (isTimeLine(original) && isTimeLine(quantized) && ++run.counts.timeLinesReadAsRows == 1) {
+            run.counts.firstTimeLineReadAsRow = original.lineNumber;
+        }
     }
     parseRow(original, run.originalRow);
     if (hasFault(original)) return RunEnd::originalFault;

@@ -19,6 +19,8 @@ struct PairingCounts {
     long long firstLongerQuantizedLine = 0;
     long long raggedBlocks = 0;  // paired blocks whose quantized rows are not all as wide as the first
     long long firstRaggedLine = 0;  // the quantized log's line of the first row of another width
+    long long timeLinesReadAsRows = 0;  // time lines where both logs had a row: a block ran into the next
+    long long firstTimeLineReadAsRow = 0;  // the original's line of the first
     bool labelsOutOfNumericOrder = false;  // said to the receiver, the first time
 };
 

@@ -172,6 +172,7 @@ void prepare(GridLogReader& reader, const char* name, LogLimits limits) {
     reader.lineNumber = 0;
     reader.firstCarriageReturnLine = 0;
     reader.unterminatedLastLine = 0;
+    reader.cutBlockLine = 0;
     reader.hasTimeLines = false;
     reader.timeLabel = reader.timeLabelStorage.get();
     reader.timeLabel[0] = '\0';
@@ -319,7 +320,9 @@ void takeTimeLabel(GridLogReader& reader) {
     std::size_t length = skipToken(token, end) - token;
     std::memcpy(reader.timeLabel, token, length);
     reader.timeLabel[length] = '\0';
+    long long timeLine = reader.lineNumber;
     for (int i = 0; i < 3 && !hasFault(reader); ++i) readLine(reader);
+    if (reader.state == LogState::ended) reader.cutBlockLine = timeLine;
 }
 
 void advanceToNextBlock(GridLogReader& reader) {

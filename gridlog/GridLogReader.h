@@ -62,6 +62,7 @@ struct GridLogReader {
     long long lineNumber = 0;    // lines delivered so far
     long long firstCarriageReturnLine = 0;  // first line ending in '\r'; 0: none so far
     long long unterminatedLastLine = 0;     // the last line, when the file ends without a newline
+    long long cutBlockLine = 0;  // the time line of a block the file ends in before its first row; 0: none
 
     bool hasTimeLines = false;   // set by the start check; parseRow drops row labels
 
@@ -115,7 +116,8 @@ bool isStartTimeLine(const GridLogReader& reader);
 
 // Takes the sixth token of the current line as the block's time label, then
 // reads past the two header lines onto the first data row. A line with fewer
-// than six tokens is the fault timeLineWithoutLabel.
+// than six tokens is the fault timeLineWithoutLabel. A file that ends before
+// that row notes the time line's number in cutBlockLine.
 void takeTimeLabel(GridLogReader& reader);
 
 // Reads forward (at least one line) to the next line containing "ine" and takes

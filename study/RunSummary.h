@@ -82,6 +82,12 @@ struct RunSummary {
     long long quantizedCarriageReturnLine = 0;
     long long originalUnterminatedLine = 0;    // its last line, read without a newline; 0 if none
     long long quantizedUnterminatedLine = 0;
+    // A block the log ends in before its first row: its time line (0 if
+    // none) and label.
+    long long originalCutBlockLine = 0;
+    long long quantizedCutBlockLine = 0;
+    std::string originalCutBlockLabel;
+    std::string quantizedCutBlockLabel;
 
     bool tableWriteFailed = false;  // its rows of the table or of the cells file were lost
     int tableWriteError = 0;

@@ -166,6 +166,12 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine;
     summary.originalUnterminatedLine = originalLog->unterminatedLastLine;
     summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine;
+    if (summary.end == RunEnd::logEnded) {  // else the message says where it stopped
+        summary.originalCutBlockLine = originalLog->cutBlockLine;
+        summary.quantizedCutBlockLine = quantizedLog->cutBlockLine;
+        if (originalLog->cutBlockLine) summary.originalCutBlockLabel = originalLog->timeLabel;
+        if (quantizedLog->cutBlockLine) summary.quantizedCutBlockLabel = quantizedLog->timeLabel;
+    }
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
         const Gate& gate = options.gates[i];
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());

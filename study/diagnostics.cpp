@@ -48,11 +48,19 @@ bool gated(const StudyOptions& options, std::initializer_list<const char*> figur
     return false;
 }
 
-// The figures that count blocks left without a partner: a gate on any of
-// them replaces the test of unpaired and left blocks.
-bool pairingGated(const StudyOptions& options) {
-    return gated(options, {"paired_fraction", "blocks_unpaired_original", "blocks_unpaired_quantized", "blocks_left"});
+// Whether gates replace the tests of what the pairing passed over in each
+// log: each of the figures that count it. paired_fraction counts the
+// original's blocks unpaired, and left where the quantized log ended first.
+bool unpairedGated(const StudyOptions& options, bool original) {
+    return original ? gated(options, {"paired_fraction", "blocks_unpaired_original"})
+                    : gated(options, {"blocks_unpaired_quantized"});
 }
+bool leftGated(const StudyOptions& options, bool inOriginal) {
+    return inOriginal ? gated(options, {"paired_fraction", "blocks_left"}) : gated(options, {"blocks_left"});
+}
+
+// A name as a message shows it: on one line.
+std::string shown(const std::string& name) { return escapedText(name.c_str()); }
 
 // A diagnostic that fails the run under --strict only.
 Diagnostic said(const char* kind, const std::string& file, const std::string& text, long long count = 0,
@@ -92,6 +100,15 @@ Diagnostic carriageReturns(const std::string& who, const std::string& file, long
 Diagnostic unterminated(const std::string& file, long long line, const StudyOptions& options) {
     return passedOver(said("unterminated_last_line", file,
                            file + " ends without a newline at line " + std::to_string(line) + " (cut short?)", 0, line),
+                      options);
+}
+
+// A log that ends after a block's time line, before a row of it.
+Diagnostic cutBlock(const std::string& file, long long line, const std::string& label, const StudyOptions& options) {
+    return passedOver(said("cut_block", file,
+                           file + " ends in block '" + shownLabel(label) + "' (time line at line " +
+                               std::to_string(line) + ") before a row of it was compared (cut short?)",
+                           1, line),
                       options);
 }
 
@@ -160,13 +177,16 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
     }
     long long carriageReturnLine = 0;
     long long unterminatedLine = 0;
+    const RunSummary* cut = nullptr;
     for (const RunSummary& run : runs) {
         long long line = run.originalCarriageReturnLine;
         if (line > 0 && (carriageReturnLine == 0 || line < carriageReturnLine)) carriageReturnLine = line;
         if (run.originalUnterminatedLine > 0) unterminatedLine = run.originalUnterminatedLine;
+        if (run.originalCutBlockLine > 0) cut = &run;
     }
     if (carriageReturnLine > 0) out.push_back(carriageReturns(original, original, carriageReturnLine));
     if (unterminatedLine > 0) out.push_back(unterminated(original, unterminatedLine, options));
+    if (cut) out.push_back(cutBlock(original, cut->originalCutBlockLine, cut->originalCutBlockLabel, options));
     return strictly(out, options);
 }
 
@@ -189,7 +209,7 @@ std::string overflowedFigures(const RunSummary& run) {
 
 std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions& options) {
     std::vector<Diagnostic> out;
-    const std::string& name = run.name;
+    const std::string name = shown(run.name);
     const std::string& original = run.original;
     const std::string& quantized = run.quantized;
     const StatisticsPart& statistics = run.statistics;
@@ -213,11 +233,15 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
     }
     bool noBlockPaired = run.blocksPaired == 0 && run.end == RunEnd::logEnded && !run.firstOriginalLabel.empty();
     if (noBlockPaired) {
+        // Equal first labels that never paired: the first block never ended.
+        std::string why = run.firstOriginalLabel == run.firstQuantizedLabel
+                              ? "'): its first block never ends before a log does (no blank line or '---' after its "
+                                "rows?)"
+                              : "'): blocks pair only when their labels are spelled alike, byte for byte";
         out.push_back(failing(said("no_block_paired", quantized,
                                    name + ": no block paired with " + original + " (first labels '" +
                                        shownLabel(run.firstOriginalLabel) + "' and '" +
-                                       shownLabel(run.firstQuantizedLabel) +
-                                       "'): blocks pair only when their labels are spelled alike, byte for byte"),
+                                       shownLabel(run.firstQuantizedLabel) + why),
                               1, "no block paired"));
     }
     if (run.blocksPaired > 0 && !compared(run)) {
@@ -250,15 +274,20 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
     }
     if (run.quantizedCarriageReturnLine > 0) out.push_back(carriageReturns(name, quantized, run.quantizedCarriageReturnLine));
     if (run.quantizedUnterminatedLine > 0) out.push_back(unterminated(quantized, run.quantizedUnterminatedLine, options));
+    if (run.quantizedCutBlockLine > 0) {
+        out.push_back(cutBlock(quantized, run.quantizedCutBlockLine, run.quantizedCutBlockLabel, options));
+    }
     const PairingCounts& counts = run.counts;
-    bool pairingReplaced = pairingGated(options);
+    // A gate replaces the test only where it counts every block passed over.
+    bool unpairedReplaced = (counts.unpairedOriginal == 0 || unpairedGated(options, true)) &&
+                            (counts.unpairedQuantized == 0 || unpairedGated(options, false));
     if (counts.labelsOutOfNumericOrder) {
         out.push_back(passedOver(
             said("labels_out_of_numeric_order", run.skippedWasOriginal ? original : quantized,
                  name + ": labels pair in byte order, not as numbers: block '" + shownLabel(run.skippedLabel) + "' of " +
                      (run.skippedWasOriginal ? original : quantized) + " was skipped as if before '" +
                      shownLabel(run.otherLabel) + "'; pad labels to one width in both logs (see gridcmp-study(1))"),
-            options, pairingReplaced));
+            options, unpairedReplaced));
     }
     if (!noBlockPaired && !counts.labelsOutOfNumericOrder && counts.unpairedOriginal + counts.unpairedQuantized > 0) {
         out.push_back(passedOver(said("unpaired_blocks", quantized,
@@ -266,7 +295,7 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                           std::to_string(counts.unpairedOriginal) + " of " + original +
                                           " found no partner with the same label, and were skipped",
                                       counts.unpairedOriginal + counts.unpairedQuantized),
-                                 options, pairingReplaced));
+                                 options, unpairedReplaced));
     }
     if (run.end == RunEnd::logEnded && run.blocksLeft > 0) {
         const std::string& first = run.originalEnded ? original : quantized;
@@ -275,7 +304,18 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                       name + ": " + first + " ended first; " + other + " had " + blocksLeftText(run) +
                                           ", not compared (is " + first + " cut short?)",
                                       run.blocksLeft),
-                                 options, pairingReplaced));
+                                 options, leftGated(options, !run.originalEnded)));
+    }
+    if (counts.timeLinesReadAsRows > 0) {
+        out.push_back(passedOver(said("time_lines_read_as_rows", original,
+                                      name + ": " + std::to_string(counts.timeLinesReadAsRows) +
+                                          (counts.timeLinesReadAsRows == 1 ? " time line was" : " time lines were") +
+                                          " compared as rows of the block before (first at line " +
+                                          std::to_string(counts.firstTimeLineReadAsRow) + " of " + original +
+                                          "): the blocks opened there were passed over (no blank line or '---' ends "
+                                          "a block there; carriage-return line ends?)",
+                                      counts.timeLinesReadAsRows, counts.firstTimeLineReadAsRow),
+                                 options));
     }
     if (counts.widerOriginalRows > 0) {
         out.push_back(passedOver(said("wider_original_rows", original,
@@ -297,18 +337,22 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                  options));
     }
     if (counts.raggedBlocks > 0) {
-        out.push_back(said("ragged_blocks", quantized,
-                           name + ": " + std::to_string(counts.raggedBlocks) +
-                               " of its blocks have rows of different widths (first at line " +
-                               std::to_string(counts.firstRaggedLine) +
-                               "): gridcmp's report divides their sums by columns x rows, the study by the cells compared",
-                           counts.raggedBlocks, counts.firstRaggedLine));
+        Diagnostic ragged = said("ragged_blocks", quantized,
+                                 name + ": " + std::to_string(counts.raggedBlocks) +
+                                     " of its blocks have rows of different widths (first at line " +
+                                     std::to_string(counts.firstRaggedLine) +
+                                     "): gridcmp's report divides their sums by columns x rows, the study by the "
+                                     "cells compared",
+                                 counts.raggedBlocks, counts.firstRaggedLine);
+        // Narrower quantized rows, once accepted, make no other fault of it.
+        out.push_back(options.allowPartial && counts.widerOriginalRows > 0 ? note(ragged) : ragged);
     }
     if (statistics.zeroQuantized > 0) {
         out.push_back(note(said("zero_quantized", quantized,
                                 name + ": " + std::to_string(statistics.zeroQuantized) +
-                                    (statistics.zeroQuantized == 1 ? " cell" : " cells") +
-                                    " of the quantized run are 0 (the first in block '" +
+                                    (statistics.zeroQuantized == 1 ? " cell of the quantized run is"
+                                                                   : " cells of the quantized run are") +
+                                    " 0 (the first in block '" +
                                     shownLabel(run.firstZeroLabel) +
                                     "'): |1-s/q| is not finite there; rmse and nrmse still hold",
                                 statistics.zeroQuantized)));
@@ -396,7 +440,7 @@ std::string nonfiniteOriginalText(const RunSummary& run) {
 }
 
 std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome& outcome) {
-    std::string text = run.name + ": " + gate.figure + " " + number(outcome.value) + " fails " +
+    std::string text = shown(run.name) + ": " + gate.figure + " " + number(outcome.value) + " fails " +
                        (gate.text.compare(0, 2, "--") == 0 ? gate.text : "--fail-if '" + gate.text + "'");
     if (outcome.firstBlockOver.found) {
         text += "; first block over the limit: '" + shownLabel(outcome.firstBlockOver.label) + "' (" +

@@ -99,14 +99,21 @@ bool isOfRelativeTerms(const char* name) {
 }
 
 bool blockCrosses(const BlockRow& row, const Gate& gate, double& value) {
-    if (!blockFigure(row, gate.figure.c_str(), value)) return false;
-    // A block's figure that is nan only for want of cells or of a spread (the
-    // largest |1 - s/q| where every q is 0, the correlation of a constant
-    // field) crosses no limit; one that is nan for nan or inf cells, or for
-    // quantized values of 0 in a sum of |1 - s/q|, does.
+    const char* name = gate.figure.c_str();
+    if (!blockFigure(row, name, value)) return false;
+    // A block's figure that is nan only for want of cells or of a spread (no
+    // cell compared, the largest |1 - s/q| where every q is 0, the nrmse of a
+    // field without a range, the correlation of a constant field) crosses no
+    // limit; one that is nan for nan or inf cells, quantized values of 0 or a
+    // sum past the largest double does.
     const StatisticsPart& block = *row.block;
-    bool nanForCells = block.nonfiniteCells > 0 || (isOfRelativeTerms(gate.figure.c_str()) && block.zeroQuantized > 0);
-    if (std::isnan(value) && !nanForCells) return false;
+    const Moments& moments = block.moments;
+    bool forWant = block.nonfiniteCells == 0 &&
+                   (block.cells == 0 || (std::strcmp(name, "max_relative") == 0 && block.largestRelative.at.row == 0) ||
+                    (std::strcmp(name, "nrmse") == 0 && block.highestOriginal == block.lowestOriginal) ||
+                    (std::strcmp(name, "correlation") == 0 &&
+                     (moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0)));
+    if (std::isnan(value) && forWant) return false;
     return crosses(value, gate.failsAbove, gate.limit);
 }
 

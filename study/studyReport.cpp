@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "study/escapedText.h"
 #include "study/runFigures.h"
 
 namespace gridcmp {
@@ -26,7 +27,7 @@ std::string fixed(double value) {
 
 std::vector<std::string> summaryCells(const RunSummary& run, const RunVerdict& verdict) {
     bool compared = run.cellsCompared > 0;
-    return {run.name,
+    return {escapedText(run.name.c_str()),
             std::to_string(run.blocksPaired),
             std::to_string(run.counts.unpairedOriginal) + "/" + std::to_string(run.counts.unpairedQuantized),
             compared ? number(run.relativeMean, 3) : "-",
@@ -64,10 +65,11 @@ void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs, const Stu
         std::fprintf(out, "%s\n", text.c_str());
     }
     for (const RunSummary& run : runs) {
+        std::string name = escapedText(run.name.c_str());
         std::string original = nonfiniteOriginalText(run);
-        if (!original.empty()) std::fprintf(out, "%s: original %s\n", run.name.c_str(), original.c_str());
+        if (!original.empty()) std::fprintf(out, "%s: original %s\n", name.c_str(), original.c_str());
         std::string quantized = nonfiniteQuantizedText(run);
-        if (!quantized.empty()) std::fprintf(out, "%s: %s\n", run.name.c_str(), quantized.c_str());
+        if (!quantized.empty()) std::fprintf(out, "%s: %s\n", name.c_str(), quantized.c_str());
         for (std::size_t i = 0; i < options.gates.size(); ++i) {
             if (run.gates[i].failed) std::fprintf(out, "%s\n", gateText(run, options.gates[i], run.gates[i]).c_str());
         }

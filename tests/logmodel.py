@@ -55,9 +55,9 @@ def relative_term(s, q):
 def model(original_path, quantized_path):
     """Every compared block, in order: its label and cells (row, column,
     original line, s, q, quantized line); and what the pairing passed over:
-    blocks of each log without a partner, blocks left in the log that had not
-    ended, original rows wider than the quantized ones, quantized blocks
-    longer than the original's."""
+    blocks of each log without a partner, blocks left in each log (in the
+    one that had not ended), original rows wider than the quantized ones,
+    quantized blocks longer than the original's."""
     original, quantized = Log(original_path), Log(quantized_path)
     for log in (original, quantized):
         log.read()
@@ -65,7 +65,8 @@ def model(original_path, quantized_path):
     blocks = []
     cells = []
     rows = 0
-    passed = {"unpaired_original": 0, "unpaired_quantized": 0, "left": 0, "wider_rows": 0, "longer_blocks": 0}
+    passed = {"unpaired_original": 0, "unpaired_quantized": 0, "left_original": 0, "left_quantized": 0,
+              "wider_rows": 0, "longer_blocks": 0}
 
     def catch_up():
         behind = original if original.label < quantized.label else quantized
@@ -91,9 +92,9 @@ def model(original_path, quantized_path):
             cells, rows = [], 0
             original.advance()
             quantized.advance()
-    for log in (original, quantized):  # the log that had not ended: its blocks left
+    for log, left in ((original, "left_original"), (quantized, "left_quantized")):  # the log that had not ended
         while not log.ended:
-            passed["left"] += 1
+            passed[left] += 1
             log.advance()
     return blocks, passed
 

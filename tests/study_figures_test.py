@@ -137,7 +137,7 @@ def check_run(folder, run, table, header, document, cells_rows):
     check(entry["blocks_paired"] == len(blocks), "%s: JSON blocks_paired %r" % (run, entry["blocks_paired"]))
     check(entry["blocks_unpaired_original"] == passed["unpaired_original"] and
           entry["blocks_unpaired_quantized"] == passed["unpaired_quantized"], "%s: JSON unpaired blocks" % run)
-    fraction = len(blocks) / (len(blocks) + passed["unpaired_original"] + passed["left"])
+    fraction = len(blocks) / (len(blocks) + passed["unpaired_original"] + passed["left_original"])
     check(same(json_number(entry["paired_fraction"]), fraction), "%s: JSON paired_fraction" % run)
     label_of = {id(cell): label for label, cells in blocks for cell in cells}
     for extreme, key in (("largest_absolute", "max_absolute_at"), ("largest_relative", "max_relative_at")):

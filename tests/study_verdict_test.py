@@ -81,9 +81,13 @@ def expected_reasons(passed, f, first_nan, original_first, options):
     finite = f["nonfinite_cells"] == 0
     if finite and not all(math.isfinite(f[name]) for name in ("rmse", "bias", "absolute_mean")):
         reasons.append(("overflow", 1))
-    pairing = passed["unpaired_original"] + passed["unpaired_quantized"] + passed["left"]
-    other = passed["wider_rows"] + passed["longer_blocks"]
-    if "--allow-partial" not in options and ((pairing and "paired_fraction" not in gates) or other):
+    # A gate replaces the test of what its figure counts.
+    replaced = {"unpaired_original": ("paired_fraction", "blocks_unpaired_original"),
+                "unpaired_quantized": ("blocks_unpaired_quantized",),
+                "left_original": ("paired_fraction", "blocks_left"), "left_quantized": ("blocks_left",),
+                "wider_rows": (), "longer_blocks": ()}
+    if "--allow-partial" not in options and any(
+            passed[what] and not any(figure in gates for figure in figures) for what, figures in replaced.items()):
         reasons.append(("partial", 1))
     for gate in options:
         name = gate.split("<")[0].split(">")[0]
