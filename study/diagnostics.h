@@ -53,13 +53,15 @@ struct StudyVerdict {
 // Judges every run of the study. A run fails (exit status 1) when it stopped
 // on a message, paired no block, compared no cell, met a quantized value of
 // nan or inf where the original's is finite, or a figure overflowed; when it
-// passed over anything (blocks without a partner or left over, original
-// values without a quantized partner, quantized rows beyond the original's
-// block, a last line without a newline), unless --allow-partial; and every
-// run fails when any met an original value of nan or inf. A gate on the
-// figure that counts one of these replaces its test. With --strict, every
-// other diagnostic fails a run too, but for the note on quantized values of
-// 0. A log or output that cannot be read or written gives 2; a failed gate 3.
+// passed over anything (blocks without a partner, left over, cut after their
+// time line or run into the next, original values without a quantized
+// partner, quantized rows beyond the original's block, a last line without
+// a newline), unless --allow-partial; and every run fails when any met an
+// original value of nan or inf. A gate on the figure that counts one of these
+// replaces its test. With --strict, every other diagnostic fails a run too,
+// but for the note on quantized values of 0 (and, with --allow-partial, what
+// was passed over). A log or output that cannot be read or written gives 2;
+// a failed gate 3.
 StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions& options);
 
 // A run's verdict in a few words: "pass", or its first reason.
