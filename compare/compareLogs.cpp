@@ -31,6 +31,7 @@ struct Run {
     long long totalCellsCompared = 0;  // in the blocks completed before it
     int firstRowColumns = 0;           // the width of the block's first quantized row
     bool ragged = false;               // a later quantized row of the block is not as wide
+    bool originalAtTimeLine = false;   // the original's line, where the block's next row is due, is a time line
     RowValues originalRow;
     RowValues quantizedRow;
     RowTerms terms;
@@ -118,14 +119,14 @@ RunEnd compareRowPair(Run& run) {
     // straight at its next time line, which must not be read as a row. (After
     // a block's first row the original's line is a row: a terminator would
     // have ended the block. Rows that contain "ine" in both logs are rows.)
-    if (isTerminatorOrTimeLine(quantized)) {
-        if ((run.rows > 0 || !isBlockTerminator(original)) && (isBlockTerminator(quantized) || !isTimeLine(original))) {
-            return RunEnd::blockShapesDiffer;
-        }
-        // Both at a time line: read as rows, the block runs into the next.
-        if (isTimeLine(original) && isTimeLine(quantized) && ++run.counts.timeLinesReadAsRows == 1) {
-            run.counts.firstTimeLineReadAsRow = original.lineNumber;
-        }
+    if (isTerminatorOrTimeLine(quantized) && (run.rows > 0 || !isBlockTerminator(original)) &&
+        (isBlockTerminator(quantized) || !isTimeLine(original))) {
+        return RunEnd::blockShapesDiffer;
+    }
+    // An original time line read as a row: the block runs into the next.
+    if (run.statistics && (run.rows == 0 ? isTimeLine(original) : run.originalAtTimeLine) &&
+        ++run.counts.timeLinesReadAsRows == 1) {
+        run.counts.firstTimeLineReadAsRow = original.lineNumber;
     }
     parseRow(original, run.originalRow);
     if (hasFault(original)) return RunEnd::originalFault;
@@ -161,7 +162,14 @@ RunEnd compareRowPair(Run& run) {
     readLine(quantized);
     if (hasFault(quantized)) return RunEnd::quantizedFault;
     ++run.rows;
-    return isBlockTerminator(original) ? completeBlock(run) : RunEnd::running;
+    if (!run.statistics) return isBlockTerminator(original) ? completeBlock(run) : RunEnd::running;
+    // For a client that keeps statistics, one look at the original's next
+    // line tells a row (nearly every line) from a terminator or a time line.
+    run.originalAtTimeLine = false;
+    if (!isTerminatorOrTimeLine(original)) return RunEnd::running;
+    if (isBlockTerminator(original)) return completeBlock(run);
+    run.originalAtTimeLine = true;
+    return RunEnd::running;
 }
 
 }  // namespace

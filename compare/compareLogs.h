@@ -19,7 +19,9 @@ struct PairingCounts {
     long long firstLongerQuantizedLine = 0;
     long long raggedBlocks = 0;  // paired blocks whose quantized rows are not all as wide as the first
     long long firstRaggedLine = 0;  // the quantized log's line of the first row of another width
-    long long timeLinesReadAsRows = 0;  // time lines where both logs had a row: a block ran into the next
+    // Original time lines compared as rows: a block ran into the next. Looked
+    // for only where the receiver keeps statistics (gridcmp pays nothing).
+    long long timeLinesReadAsRows = 0;
     long long firstTimeLineReadAsRow = 0;  // the original's line of the first
     bool labelsOutOfNumericOrder = false;  // said to the receiver, the first time
 };

@@ -62,6 +62,11 @@ struct RunSummary {
     std::string largestRelativeLabel;
     std::string firstNonfiniteOriginalLabel;   // the blocks of statistics' first non-finite cells
     std::string firstNonfiniteQuantizedLabel;
+    // The rows compared in a block that a log ended (or the run stopped)
+    // inside: never completed, so in no figure, but their cells are counted
+    // here by kind (nan or inf there fails the run all the same).
+    StatisticsPart unfinished;
+    std::string unfinishedLabel;
     // The block with the largest finite mean of each kind (over its compared
     // cells); the blocks with a quantized value of nan or inf where the
     // original's is finite (the run broke); the blocks whose relative mean is

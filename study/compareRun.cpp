@@ -145,6 +145,10 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.end = runComparison(*originalLog, *quantizedLog, collector, summary.counts, messages);
     if (messages) std::fclose(messages);
     summary.endMessage = endMessageOf(message, messageLength);
+    if (collector.kept.block.cells > 0) {
+        summary.unfinished = collector.kept.block;
+        summary.unfinishedLabel = originalLog->timeLabel;
+    }
     if (summary.end == RunEnd::logEnded) {
         summary.originalEnded = atEnd(*originalLog);
         summary.quantizedEnded = atEnd(*quantizedLog);

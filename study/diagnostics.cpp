@@ -126,25 +126,28 @@ std::vector<Diagnostic> strictly(std::vector<Diagnostic> diagnostics, const Stud
 // nan, or inf of either sign.
 const char* nonfiniteWord(double value) { return std::isnan(value) ? "nan" : "inf"; }
 
-std::string cellText(const RunSummary& run, const CellAt& cell, const std::string& label, double value) {
-    return std::string(nonfiniteWord(value)) + " from block '" + shownLabel(label) + "' (row " +
+std::string cellText(const RunSummary& run, const FirstNonfinite& first, double value) {
+    const CellAt& cell = *first.cell;
+    return std::string(nonfiniteWord(value)) + " from block '" + shownLabel(first.label) + "' (row " +
            std::to_string(cell.row) + ", column " + std::to_string(cell.column) + "; line " +
            std::to_string(cell.line) + " of " + run.original + ", line " + std::to_string(cell.quantizedLine) + " of " +
-           run.quantized + ")";
+           run.quantized + (first.inUnfinishedBlock ? "; a block a log ended inside)" : ")");
 }
 
-// The run whose first original value of nan or inf comes first in the
-// original log; nullptr when no run met one.
-const RunSummary* firstNonfiniteOriginal(const std::vector<RunSummary>& runs) {
-    const RunSummary* first = nullptr;
+// The first original value of nan or inf that any run met, by its line in
+// the original log; its cell nullptr when none did.
+FirstNonfinite earliestNonfiniteOriginal(const std::vector<RunSummary>& runs) {
+    FirstNonfinite earliest;
     for (const RunSummary& run : runs) {
-        if (unreadable(run) || run.statistics.nonfiniteOriginal == 0) continue;
-        if (!first || run.statistics.firstNonfiniteOriginal.line < first->statistics.firstNonfiniteOriginal.line) {
-            first = &run;
-        }
+        FirstNonfinite first = firstNonfiniteOriginal(run);
+        if (first.cell && (!earliest.cell || first.cell->line < earliest.cell->line)) earliest = first;
     }
-    return first;
+    return earliest;
 }
+
+// A comparison stopped on a fault of the original log (a line too long, a
+// row too wide, a time line without a label): the same for every run.
+bool stoppedOnOriginal(const RunSummary& run) { return !unreadable(run) && run.end == RunEnd::originalFault; }
 
 std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs, const StudyOptions& options) {
     std::vector<Diagnostic> out;
@@ -157,14 +160,23 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
             return out;
         }
     }
-    if (const RunSummary* first = firstNonfiniteOriginal(runs)) {
-        const CellAt& cell = first->statistics.firstNonfiniteOriginal;
+    for (const RunSummary& run : runs) {
+        if (!stoppedOnOriginal(run)) continue;
+        out.push_back(failing(said("stopped", original, original + ": the comparisons stop: " + run.endMessage), 1,
+                              "stopped"));
+        break;
+    }
+    FirstNonfinite first = earliestNonfiniteOriginal(runs);
+    if (first.cell) {
+        const CellAt& cell = *first.cell;
         long long cells = 0;
-        for (const RunSummary& run : runs) cells = std::max(cells, run.statistics.nonfiniteOriginal);
+        for (const RunSummary& run : runs) {
+            cells = std::max(cells, run.statistics.nonfiniteOriginal + run.unfinished.nonfiniteOriginal);
+        }
         bool replaced = gated(options, {"nonfinite_original"});
-        std::string where = std::string(nonfiniteWord(cell.original)) + " from block '" +
-                            shownLabel(first->firstNonfiniteOriginalLabel) + "' (row " + std::to_string(cell.row) +
-                            ", column " + std::to_string(cell.column) + ", line " + std::to_string(cell.line) + ")";
+        std::string where = std::string(nonfiniteWord(cell.original)) + " from block '" + shownLabel(first.label) +
+                            "' (row " + std::to_string(cell.row) + ", column " + std::to_string(cell.column) +
+                            ", line " + std::to_string(cell.line) + ")";
         Diagnostic broken = said("nonfinite_original", original,
                                  original + ": the original run is " + where + "; a run compared up to " +
                                      std::to_string(cells) + " of its nan or inf values: " +
@@ -173,7 +185,7 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
                                  cells, cell.line);
         out.push_back(replaced ? broken
                                : failing(broken, 1, std::string("original ") + nonfiniteWord(cell.original) +
-                                                        " from " + shownLabel(first->firstNonfiniteOriginalLabel)));
+                                                        " from " + shownLabel(first.label)));
     }
     long long carriageReturnLine = 0;
     long long unterminatedLine = 0;
@@ -227,17 +239,19 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                        reasonOf(run.tableWriteError)),
                               2, "rows lost"));
     }
-    if (run.end != RunEnd::logEnded) {
+    if (run.end != RunEnd::logEnded && !stoppedOnOriginal(run)) {  // the original's fault is said once
         out.push_back(failing(said("stopped", quantized, name + ": the comparison stopped: " + run.endMessage), 1,
                               "stopped"));
     }
-    bool noBlockPaired = run.blocksPaired == 0 && run.end == RunEnd::logEnded && !run.firstOriginalLabel.empty();
+    bool noBlockPaired = run.blocksPaired == 0 && run.end == RunEnd::logEnded;
     if (noBlockPaired) {
         // Equal first labels that never paired: the first block never ended.
-        std::string why = run.firstOriginalLabel == run.firstQuantizedLabel
-                              ? "'): its first block never ends before a log does (no blank line or '---' after its "
-                                "rows?)"
-                              : "'): blocks pair only when their labels are spelled alike, byte for byte";
+        std::string why = run.firstOriginalLabel != run.firstQuantizedLabel
+                              ? "'): blocks pair only when their labels are spelled alike, byte for byte"
+                          : run.originalCutBlockLine || run.quantizedCutBlockLine
+                              ? "'): a log ends inside its first block (cut short?)"
+                              : "'): its first block never ends before a log does (no blank line or '---' after its "
+                                "rows?)";
         out.push_back(failing(said("no_block_paired", quantized,
                                    name + ": no block paired with " + original + " (first labels '" +
                                        shownLabel(run.firstOriginalLabel) + "' and '" +
@@ -250,20 +264,23 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                        " blocks paired, but not one cell was compared: their rows hold no values"),
                               1, "no cell compared"));
     }
-    if (run.nonfiniteBlocks > 0) {
-        const CellAt& cell = statistics.firstNonfiniteQuantized;
+    FirstNonfinite first = firstNonfiniteQuantized(run);
+    if (first.cell) {
+        const CellAt& cell = *first.cell;
+        bool unfinished = run.unfinished.nonfiniteQuantized > 0;  // the block a log ended inside, too
+        long long blocks = run.nonfiniteBlocks + unfinished;
         Diagnostic broken = said("nonfinite_blocks", quantized,
                                  name + ": the run turned " + nonfiniteQuantizedText(run) + ": " +
-                                     std::to_string(statistics.nonfiniteQuantized) + " of its values in " +
-                                     std::to_string(run.nonfiniteBlocks) +
-                                     (run.nonfiniteBlocks == 1 ? " block" : " blocks") + " (the last '" +
-                                     shownLabel(run.lastNonfiniteLabel) +
+                                     std::to_string(statistics.nonfiniteQuantized + run.unfinished.nonfiniteQuantized) +
+                                     " of its values in " + std::to_string(blocks) +
+                                     (blocks == 1 ? " block" : " blocks") + " (the last '" +
+                                     shownLabel(unfinished ? run.unfinishedLabel : run.lastNonfiniteLabel) +
                                      "') are nan or inf where the original's are finite",
-                                 run.nonfiniteBlocks, cell.quantizedLine);
+                                 blocks, cell.quantizedLine);
         bool replaced = gated(options, {"nonfinite_quantized", "nonfinite_blocks"});
         out.push_back(replaced ? broken
                                : failing(broken, 1, std::string(nonfiniteWord(cell.quantized)) + " from " +
-                                                        shownLabel(run.firstNonfiniteQuantizedLabel)));
+                                                        shownLabel(first.label)));
     }
     std::string overflowed = overflowedFigures(run);
     if (!overflowed.empty()) {
@@ -302,7 +319,9 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
         const std::string& other = run.originalEnded ? quantized : original;
         out.push_back(passedOver(said("log_ended_first", first,
                                       name + ": " + first + " ended first; " + other + " had " + blocksLeftText(run) +
-                                          ", not compared (is " + first + " cut short?)",
+                                          ", not compared" +
+                                          (run.unfinished.cells > 0 ? ", the first of them only in part" : "") +
+                                          " (is " + first + " cut short?)",
                                       run.blocksLeft),
                                  options, leftGated(options, !run.originalEnded)));
     }
@@ -344,8 +363,7 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                      "): gridcmp's report divides their sums by columns x rows, the study by the "
                                      "cells compared",
                                  counts.raggedBlocks, counts.firstRaggedLine);
-        // Narrower quantized rows, once accepted, make no other fault of it.
-        out.push_back(options.allowPartial && counts.widerOriginalRows > 0 ? note(ragged) : ragged);
+        out.push_back(ragged);
     }
     if (statistics.zeroQuantized > 0) {
         out.push_back(note(said("zero_quantized", quantized,
@@ -376,7 +394,17 @@ void addReasons(std::vector<Reason>& reasons, const std::vector<Diagnostic>& dia
 }
 
 // 2 comes before 1, and 1 before 3.
-int precedence(int exitStatus) { return exitStatus == 2 ? 3 : exitStatus == 1 ? 2 : exitStatus == 3 ? 1 : 0; }
+int statusRank(int exitStatus) { return exitStatus == 2 ? 3 : exitStatus == 1 ? 2 : exitStatus == 3 ? 1 : 0; }
+
+// The order of a run's reasons: by their exit status; within 1, what went
+// wrong before what was passed over, and that before what only --strict
+// fails.
+int precedence(const Reason& reason) {
+    int rank = 3 * statusRank(reason.exitStatus);
+    if (reason.exitStatus != 1) return rank;
+    if (reason.verdict == "partial") return rank - 1;
+    return reason.verdict.compare(0, 7, "strict:") == 0 ? rank - 2 : rank;
+}
 
 }  // namespace
 
@@ -395,11 +423,10 @@ StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions&
         addReasons(judged.reasons, verdict.original);
         addReasons(judged.reasons, judged.diagnostics);
         // The first reason is the one the exit status tells.
-        std::stable_sort(judged.reasons.begin(), judged.reasons.end(), [](const Reason& a, const Reason& b) {
-            return precedence(a.exitStatus) > precedence(b.exitStatus);
-        });
+        std::stable_sort(judged.reasons.begin(), judged.reasons.end(),
+                         [](const Reason& a, const Reason& b) { return precedence(a) > precedence(b); });
         for (const Reason& reason : judged.reasons) {
-            if (precedence(reason.exitStatus) > precedence(verdict.exitStatus)) verdict.exitStatus = reason.exitStatus;
+            if (statusRank(reason.exitStatus) > statusRank(verdict.exitStatus)) verdict.exitStatus = reason.exitStatus;
         }
         verdict.runs.push_back(judged);
     }
@@ -425,18 +452,34 @@ const char* endKind(const RunSummary& run) {
     return run.originalEnded ? "original_ended" : "quantized_ended";
 }
 
+FirstNonfinite firstNonfiniteQuantized(const RunSummary& run) {
+    if (run.statistics.nonfiniteQuantized > 0) {
+        return FirstNonfinite{&run.statistics.firstNonfiniteQuantized, run.firstNonfiniteQuantizedLabel, false};
+    }
+    if (run.unfinished.nonfiniteQuantized > 0) {
+        return FirstNonfinite{&run.unfinished.firstNonfiniteQuantized, run.unfinishedLabel, true};
+    }
+    return FirstNonfinite();
+}
+
+FirstNonfinite firstNonfiniteOriginal(const RunSummary& run) {
+    if (run.statistics.nonfiniteOriginal > 0) {
+        return FirstNonfinite{&run.statistics.firstNonfiniteOriginal, run.firstNonfiniteOriginalLabel, false};
+    }
+    if (run.unfinished.nonfiniteOriginal > 0) {
+        return FirstNonfinite{&run.unfinished.firstNonfiniteOriginal, run.unfinishedLabel, true};
+    }
+    return FirstNonfinite();
+}
+
 std::string nonfiniteQuantizedText(const RunSummary& run) {
-    const StatisticsPart& statistics = run.statistics;
-    if (statistics.nonfiniteQuantized == 0) return "";
-    const CellAt& cell = statistics.firstNonfiniteQuantized;
-    return cellText(run, cell, run.firstNonfiniteQuantizedLabel, cell.quantized);
+    FirstNonfinite first = firstNonfiniteQuantized(run);
+    return first.cell ? cellText(run, first, first.cell->quantized) : "";
 }
 
 std::string nonfiniteOriginalText(const RunSummary& run) {
-    const StatisticsPart& statistics = run.statistics;
-    if (statistics.nonfiniteOriginal == 0) return "";
-    const CellAt& cell = statistics.firstNonfiniteOriginal;
-    return cellText(run, cell, run.firstNonfiniteOriginalLabel, cell.original);
+    FirstNonfinite first = firstNonfiniteOriginal(run);
+    return first.cell ? cellText(run, first, first.cell->original) : "";
 }
 
 std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome& outcome) {

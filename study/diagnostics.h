@@ -32,7 +32,8 @@ struct Diagnostic {
 
 // Why a run fails: one reason for each different verdict of its
 // diagnostics (and of the original's), those that give exit status 2 first,
-// then 1, then 3, each in the order said.
+// then 1 (what went wrong, then "partial", then what only --strict fails),
+// then 3, each in the order said.
 struct Reason {
     const char* kind;     // the diagnostic's
     std::string verdict;
@@ -57,11 +58,14 @@ struct StudyVerdict {
 // time line or run into the next, original values without a quantized
 // partner, quantized rows beyond the original's block, a last line without
 // a newline), unless --allow-partial; and every run fails when any met an
-// original value of nan or inf. A gate on the figure that counts one of these
-// replaces its test. With --strict, every other diagnostic fails a run too,
-// but for the note on quantized values of 0 (and, with --allow-partial, what
-// was passed over). A log or output that cannot be read or written gives 2;
-// a failed gate 3.
+// original value of nan or inf (those of a block a log ended inside
+// included). A gate on nonfinite_quantized or nonfinite_blocks replaces the
+// test of the quantized run's nan and inf, one on nonfinite_original that of
+// the original's, and one on a figure that counts unpaired or left blocks
+// the test of those it counts. With --strict, every other diagnostic fails a
+// run too, but for the note on quantized values of 0 (and, with
+// --allow-partial, what was passed over). A log or output that cannot be read
+// or written gives 2; a failed gate 3.
 StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions& options);
 
 // A run's verdict in a few words: "pass", or its first reason.
@@ -77,8 +81,17 @@ const char* endKind(const RunSummary& run);
 std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome& outcome);
 
 // Where a run's quantized values, or the original's, first turned nan or
-// inf, in words ("nan from block '0006.5000' (row 3, column 7; line 523 of
-// original.log, line 523 of fp16.log)"); empty when they never did.
+// inf: in its completed blocks, else in the block a log ended inside.
+struct FirstNonfinite {
+    const CellAt* cell = nullptr;  // nullptr: nowhere
+    std::string label;
+    bool inUnfinishedBlock = false;
+};
+FirstNonfinite firstNonfiniteQuantized(const RunSummary& run);
+FirstNonfinite firstNonfiniteOriginal(const RunSummary& run);
+
+// The same in words ("nan from block '0006.5000' (row 3, column 7; line 523
+// of original.log, line 523 of fp16.log)"); empty when nowhere.
 std::string nonfiniteQuantizedText(const RunSummary& run);
 std::string nonfiniteOriginalText(const RunSummary& run);
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "study/runFigures.h"
 #include "study/utf8.h"
@@ -140,8 +141,23 @@ void writeRun(JsonWriter& json, const RunSummary& run, const RunVerdict& verdict
     }
     writeCell(json, "max_absolute_at", run.statistics.largestAbsolute.at, run.largestAbsoluteLabel);
     writeCell(json, "max_relative_at", run.statistics.largestRelative.at, run.largestRelativeLabel);
-    writeCell(json, "nonfinite_quantized_at", run.statistics.firstNonfiniteQuantized, run.firstNonfiniteQuantizedLabel);
-    writeCell(json, "nonfinite_original_at", run.statistics.firstNonfiniteOriginal, run.firstNonfiniteOriginalLabel);
+    for (auto [key, first] : {std::make_pair("nonfinite_quantized_at", firstNonfiniteQuantized(run)),
+                              std::make_pair("nonfinite_original_at", firstNonfiniteOriginal(run))}) {
+        writeCell(json, key, first.cell ? *first.cell : CellAt(), first.label);  // null where none
+    }
+    json.key("unfinished_block");
+    if (run.unfinished.cells == 0) {
+        json.null();
+    } else {
+        const StatisticsPart& unfinished = run.unfinished;
+        json.open('{');
+        json.field("label", run.unfinishedLabel);
+        json.field("cells_compared", unfinished.cells);
+        json.field("zero_quantized", unfinished.zeroQuantized);
+        json.field("nonfinite_quantized", unfinished.nonfiniteQuantized);
+        json.field("nonfinite_original", unfinished.nonfiniteOriginal);
+        json.close('}');
+    }
     json.key("worst_blocks");
     json.open('{');
     writeBlock(json, "relative_mean", run.worstRelative);

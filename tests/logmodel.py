@@ -57,7 +57,8 @@ def model(original_path, quantized_path):
     original line, s, q, quantized line); and what the pairing passed over:
     blocks of each log without a partner, blocks left in each log (in the
     one that had not ended), original rows wider than the quantized ones,
-    quantized blocks longer than the original's."""
+    quantized blocks longer than the original's; and the block a log ended
+    inside, with the cells compared in it (None when there is none)."""
     original, quantized = Log(original_path), Log(quantized_path)
     for log in (original, quantized):
         log.read()
@@ -92,6 +93,7 @@ def model(original_path, quantized_path):
             cells, rows = [], 0
             original.advance()
             quantized.advance()
+    passed["unfinished"] = (original.label.decode(), cells) if cells else None
     for log, left in ((original, "left_original"), (quantized, "left_quantized")):  # the log that had not ended
         while not log.ended:
             passed[left] += 1

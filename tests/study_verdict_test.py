@@ -54,6 +54,8 @@ def write_logs(folder):
         "overflow.log": changed(lambda k, r, c, t: "1e300" if (k, r, c) == (9, 1, 1) else t),
         "unpaired.log": [entry for k, entry in enumerate(rounded) if k != 5] + [("0002.25", rounded[0][1])],
         "cut.log": rounded[:8],
+        # nan in the last rows it wrote, inside a block it never finished
+        "died.log": rounded[:7] + [(LABELS[7], [["nan", "1"] + row[2:] for row in rounded[7][1][:2]])],
         "narrow.log": [(label, [row[:5] if k in (2, 3) else row for row in rows])
                        for k, (label, rows) in enumerate(rounded)],
     }
@@ -65,6 +67,11 @@ def write_logs(folder):
     render(os.path.join(folder, "broken.log"), broken)
     for name, entries in runs.items():
         render(os.path.join(folder, name), entries)
+    with open(os.path.join(folder, "died.log"), "r+") as died:  # no blank line after its last rows
+        text = died.read()
+        died.seek(0)
+        died.write(text[:-1])
+        died.truncate()
     return list(runs)
 
 
@@ -140,7 +147,8 @@ def check_study(command, folder, original, runs, option_sets):
     read = {run: model(path(original), path(run)) for run in runs}
     original_first = None  # the original's first nan or inf, over every run
     for run in runs:
-        found = first_of_kind(read[run][0], "nonfinite_original")
+        blocks, passed = read[run]
+        found = first_of_kind(blocks + ([passed["unfinished"]] if passed["unfinished"] else []), "nonfinite_original")
         if found and (original_first is None or found[1][2] < original_first[1][2]):
             original_first = found
     for options in option_sets:
@@ -149,7 +157,8 @@ def check_study(command, folder, original, runs, option_sets):
         for run, entry in zip(runs, document["runs"]):
             blocks, passed = read[run]
             f = figures([cell for _, cells in blocks for cell in cells])
-            first_nan = first_of_kind(blocks, "nonfinite_quantized")
+            unfinished = [passed["unfinished"]] if passed["unfinished"] else []
+            first_nan = first_of_kind(blocks + unfinished, "nonfinite_quantized")
             where = "%s %s" % (run, " ".join(options))
             for name in ("zero_quantized", "nonfinite_quantized", "nonfinite_original", "max_absolute",
                          "max_relative"):
@@ -160,7 +169,7 @@ def check_study(command, folder, original, runs, option_sets):
                   "%s: nonfinite_blocks %r" % (where, entry["nonfinite_blocks"]))
             check_cell(where, "nonfinite_quantized_at", entry["nonfinite_quantized_at"], first_nan)
             check_cell(where, "nonfinite_original_at", entry["nonfinite_original_at"],
-                       first_of_kind(blocks, "nonfinite_original"))
+                       first_of_kind(blocks + unfinished, "nonfinite_original"))
             check_cell(where, "max_absolute_at", entry["max_absolute_at"], next(
                 ((label, c) for label, cells in blocks for c in cells if c is f["largest_absolute"][1]), None))
             reasons = expected_reasons(passed, f, first_nan, original_first, options)
