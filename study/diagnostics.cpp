@@ -126,13 +126,19 @@ std::vector<Diagnostic> strictly(std::vector<Diagnostic> diagnostics, const Stud
 // nan, or inf of either sign.
 const char* nonfiniteWord(double value) { return std::isnan(value) ? "nan" : "inf"; }
 
-std::string cellText(const RunSummary& run, const FirstNonfinite& first, double value) {
-    const CellAt& cell = *first.cell;
-    return std::string(nonfiniteWord(value)) + " from block '" + shownLabel(first.label) + "' (row " +
-           std::to_string(cell.row) + ", column " + std::to_string(cell.column) + "; line " +
-           std::to_string(cell.line) + " of " + run.original + ", line " + std::to_string(cell.quantizedLine) + " of " +
-           run.quantized + (first.inUnfinishedBlock ? "; a block a log ended inside)" : ")");
+// The first cell of one kind (`count` and `first` of StatisticsPart): in the
+// completed blocks, else in the block a log ended inside.
+FirstNonfinite firstOfKind(const RunSummary& run, long long StatisticsPart::*count, CellAt StatisticsPart::*first,
+                           const std::string& completedLabel, double CellAt::*value) {
+    for (bool unfinished : {false, true}) {
+        const StatisticsPart& part = unfinished ? run.unfinished : run.statistics;
+        if (part.*count == 0) continue;
+        const CellAt& cell = part.*first;
+        return FirstNonfinite{&cell, cell.*value, unfinished ? run.unfinishedLabel : completedLabel, unfinished};
+    }
+    return FirstNonfinite();
 }
+
 
 // The first original value of nan or inf that any run met, by its line in
 // the original log; its cell nullptr when none did.
@@ -174,7 +180,7 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
             cells = std::max(cells, run.statistics.nonfiniteOriginal + run.unfinished.nonfiniteOriginal);
         }
         bool replaced = gated(options, {"nonfinite_original"});
-        std::string where = std::string(nonfiniteWord(cell.original)) + " from block '" + shownLabel(first.label) +
+        std::string where = std::string(nonfiniteWord(first.value)) + " from block '" + shownLabel(first.label) +
                             "' (row " + std::to_string(cell.row) + ", column " + std::to_string(cell.column) +
                             ", line " + std::to_string(cell.line) + ")";
         Diagnostic broken = said("nonfinite_original", original,
@@ -184,7 +190,7 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
                                                : "every run fails for it, whatever its quantized values"),
                                  cells, cell.line);
         out.push_back(replaced ? broken
-                               : failing(broken, 1, std::string("original ") + nonfiniteWord(cell.original) +
+                               : failing(broken, 1, std::string("original ") + nonfiniteWord(first.value) +
                                                         " from " + shownLabel(first.label)));
     }
     long long carriageReturnLine = 0;
@@ -270,7 +276,7 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
         bool unfinished = run.unfinished.nonfiniteQuantized > 0;  // the block a log ended inside, too
         long long blocks = run.nonfiniteBlocks + unfinished;
         Diagnostic broken = said("nonfinite_blocks", quantized,
-                                 name + ": the run turned " + nonfiniteQuantizedText(run) + ": " +
+                                 name + ": the run turned " + nonfiniteText(run, first) + ": " +
                                      std::to_string(statistics.nonfiniteQuantized + run.unfinished.nonfiniteQuantized) +
                                      " of its values in " + std::to_string(blocks) +
                                      (blocks == 1 ? " block" : " blocks") + " (the last '" +
@@ -279,7 +285,7 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                  blocks, cell.quantizedLine);
         bool replaced = gated(options, {"nonfinite_quantized", "nonfinite_blocks"});
         out.push_back(replaced ? broken
-                               : failing(broken, 1, std::string(nonfiniteWord(cell.quantized)) + " from " +
+                               : failing(broken, 1, std::string(nonfiniteWord(first.value)) + " from " +
                                                         shownLabel(first.label)));
     }
     std::string overflowed = overflowedFigures(run);
@@ -453,33 +459,22 @@ const char* endKind(const RunSummary& run) {
 }
 
 FirstNonfinite firstNonfiniteQuantized(const RunSummary& run) {
-    if (run.statistics.nonfiniteQuantized > 0) {
-        return FirstNonfinite{&run.statistics.firstNonfiniteQuantized, run.firstNonfiniteQuantizedLabel, false};
-    }
-    if (run.unfinished.nonfiniteQuantized > 0) {
-        return FirstNonfinite{&run.unfinished.firstNonfiniteQuantized, run.unfinishedLabel, true};
-    }
-    return FirstNonfinite();
+    return firstOfKind(run, &StatisticsPart::nonfiniteQuantized, &StatisticsPart::firstNonfiniteQuantized,
+                       run.firstNonfiniteQuantizedLabel, &CellAt::quantized);
 }
 
 FirstNonfinite firstNonfiniteOriginal(const RunSummary& run) {
-    if (run.statistics.nonfiniteOriginal > 0) {
-        return FirstNonfinite{&run.statistics.firstNonfiniteOriginal, run.firstNonfiniteOriginalLabel, false};
-    }
-    if (run.unfinished.nonfiniteOriginal > 0) {
-        return FirstNonfinite{&run.unfinished.firstNonfiniteOriginal, run.unfinishedLabel, true};
-    }
-    return FirstNonfinite();
+    return firstOfKind(run, &StatisticsPart::nonfiniteOriginal, &StatisticsPart::firstNonfiniteOriginal,
+                       run.firstNonfiniteOriginalLabel, &CellAt::original);
 }
 
-std::string nonfiniteQuantizedText(const RunSummary& run) {
-    FirstNonfinite first = firstNonfiniteQuantized(run);
-    return first.cell ? cellText(run, first, first.cell->quantized) : "";
-}
-
-std::string nonfiniteOriginalText(const RunSummary& run) {
-    FirstNonfinite first = firstNonfiniteOriginal(run);
-    return first.cell ? cellText(run, first, first.cell->original) : "";
+std::string nonfiniteText(const RunSummary& run, const FirstNonfinite& first) {
+    if (!first.cell) return "";
+    const CellAt& cell = *first.cell;
+    return std::string(nonfiniteWord(first.value)) + " from block '" + shownLabel(first.label) + "' (row " +
+           std::to_string(cell.row) + ", column " + std::to_string(cell.column) + "; line " +
+           std::to_string(cell.line) + " of " + run.original + ", line " + std::to_string(cell.quantizedLine) + " of " +
+           run.quantized + (first.inUnfinishedBlock ? "; a block a log ended inside)" : ")");
 }
 
 std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome& outcome) {

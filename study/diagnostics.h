@@ -84,6 +84,7 @@ std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome&
 // inf: in its completed blocks, else in the block a log ended inside.
 struct FirstNonfinite {
     const CellAt* cell = nullptr;  // nullptr: nowhere
+    double value = 0.0;            // the value there that is nan or inf
     std::string label;
     bool inUnfinishedBlock = false;
 };
@@ -92,7 +93,6 @@ FirstNonfinite firstNonfiniteOriginal(const RunSummary& run);
 
 // The same in words ("nan from block '0006.5000' (row 3, column 7; line 523
 // of original.log, line 523 of fp16.log)"); empty when nowhere.
-std::string nonfiniteQuantizedText(const RunSummary& run);
-std::string nonfiniteOriginalText(const RunSummary& run);
+std::string nonfiniteText(const RunSummary& run, const FirstNonfinite& first);
 
 }  // namespace gridcmp

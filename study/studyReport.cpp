@@ -66,9 +66,9 @@ void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs, const Stu
     }
     for (const RunSummary& run : runs) {
         std::string name = escapedText(run.name.c_str());
-        std::string original = nonfiniteOriginalText(run);
+        std::string original = nonfiniteText(run, firstNonfiniteOriginal(run));
         if (!original.empty()) std::fprintf(out, "%s: original %s\n", name.c_str(), original.c_str());
-        std::string quantized = nonfiniteQuantizedText(run);
+        std::string quantized = nonfiniteText(run, firstNonfiniteQuantized(run));
         if (!quantized.empty()) std::fprintf(out, "%s: %s\n", name.c_str(), quantized.c_str());
         for (std::size_t i = 0; i < options.gates.size(); ++i) {
             if (run.gates[i].failed) std::fprintf(out, "%s\n", gateText(run, options.gates[i], run.gates[i]).c_str());
