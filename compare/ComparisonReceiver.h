@@ -9,6 +9,24 @@
 
 namespace gridcmp {
 
+// What the run met besides its results: everything it passed over without
+// a word, for callers that report on it.
+struct PairingCounts {
+    long long unpairedOriginal = 0;   // blocks skipped for want of a partner
+    long long unpairedQuantized = 0;
+    long long widerOriginalRows = 0;  // rows whose surplus original values were ignored
+    long long firstWiderOriginalLine = 0;
+    long long longerQuantizedBlocks = 0;  // paired blocks whose surplus quantized rows were skipped
+    long long firstLongerQuantizedLine = 0;
+    long long raggedBlocks = 0;  // paired blocks whose quantized rows are not all as wide as the first
+    long long firstRaggedLine = 0;  // the quantized log's line of the first row of another width
+    // Original time lines compared as rows: a block ran into the next. Looked
+    // for only where the receiver keeps statistics (gridcmp pays nothing).
+    long long timeLinesReadAsRows = 0;
+    long long firstTimeLineReadAsRow = 0;  // the original's line of the first
+    bool labelsOutOfNumericOrder = false;  // said to the receiver, the first time
+};
+
 // One compared row pair, valid only while it is received.
 struct RowPair {
     const char* label;           // the block's (the original's) time label, whole
@@ -52,6 +70,9 @@ struct ComparisonReceiver {
         (void)other;
         (void)skippedIsOriginal;
     }
+
+    // Once, when the run has ended (however it did): what it passed over.
+    virtual void comparisonEnded(const PairingCounts& passedOver) { (void)passedOver; }
 
 protected:
     ~ComparisonReceiver() = default;

@@ -11,9 +11,7 @@ RunEnd startLogs(GridLogReader& original, GridLogReader& quantized) {
     if (atEnd(original)) return RunEnd::originalEmpty;
     if (atEnd(quantized)) return RunEnd::quantizedEmpty;
 
-    original.hasTimeLines = isStartTimeLine(original);
-    quantized.hasTimeLines = isStartTimeLine(quantized);
-    if (!original.hasTimeLines || !quantized.hasTimeLines) return RunEnd::noTimeLines;
+    if (!isStartTimeLine(original) || !isStartTimeLine(quantized)) return RunEnd::noTimeLines;
 
     takeTimeLabel(original);
     if (hasFault(original)) return RunEnd::originalFault;

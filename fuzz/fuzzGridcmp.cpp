@@ -12,8 +12,9 @@
 
 #include "gridlog/memorySource.h"
 
+#include "compare/runComparison.h"
 #include "report/ReportWriter.h"
-#include "report/runComparison.h"
+#include "report/endMessage.h"
 
 namespace {
 
@@ -45,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     attachLogSource(*quantized, quantizedBytes, "quantized.log");
 
     ReportWriter report(sink);
-    PairingCounts counts;
-    runComparison(*original, *quantized, report, counts, sink);
+    RunEnd end = runComparison(*original, *quantized, report);
+    writeEndMessage(sink, end, *original, *quantized);
     std::fflush(sink);
     return 0;
 }

@@ -16,6 +16,7 @@
 
 #include "gridlog/GridLogReader.h"
 #include "gridlog/tokenStarts.h"
+#include "tests/TestLog.h"
 #include "tests/doubleBits.h"
 
 namespace {
@@ -99,18 +100,18 @@ void expectRowsMatchAtof(const std::vector<std::string>& tokens) {
         rows.push_back(row);
         expected.push_back(bits);
     }
-    std::unique_ptr<GridLogReader> reader(new GridLogReader);
+    std::string text;
+    for (const std::string& row : rows) text += row + "\n";
     auto values = std::make_unique<RowValues>();
     TokenPath paths[kTokenPathCount];
     int pathCount = availableTokenPaths(paths);
     const TokenPath selected = selectedTokenPath();
     for (int p = 0; p < pathCount; ++p) {
         ASSERT_TRUE(selectTokenPath(paths[p]));
+        TestLog log(text);
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            std::string line = rows[r] + std::string(kLineReadAhead + 1, '\0');
-            reader->line = line.c_str();
-            reader->lineLength = rows[r].size();
-            parseRow(*reader, *values);
+            readLine(*log);
+            parseRow(*log, *values, false);
             ASSERT_EQ(values->count, static_cast<int>(expected[r].size()));
             for (int i = 0; i < values->count; ++i) {
                 ASSERT_EQ(bitsOf(values->values[i]), expected[r][i])

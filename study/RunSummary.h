@@ -7,7 +7,7 @@
 
 #include "compare/BlockStatistics.h"
 #include "compare/RunEnd.h"
-#include "compare/compareLogs.h"
+#include "compare/runComparison.h"
 
 namespace gridcmp {
 

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "report/runComparison.h"
+#include "compare/runComparison.h"
+#include "report/endMessage.h"
 #include "study/lineFeed.h"
 #include "study/studySource.h"
 #include "study/escapedText.h"
@@ -43,6 +44,8 @@ struct Collector : ComparisonReceiver {
     }
 
     void blockCompleted(const BlockResult& result) override;
+
+    void comparisonEnded(const PairingCounts& passedOver) override { summary.counts = passedOver; }
 
     RunSummary& summary;
     const StudyOptions& options;
@@ -142,12 +145,15 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     char* message = nullptr;
     std::size_t messageLength = 0;
     std::FILE* messages = open_memstream(&message, &messageLength);
-    summary.end = runComparison(*originalLog, *quantizedLog, collector, summary.counts, messages);
-    if (messages) std::fclose(messages);
+    summary.end = runComparison(*originalLog, *quantizedLog, collector);
+    if (messages) {
+        writeEndMessage(messages, summary.end, *originalLog, *quantizedLog);
+        std::fclose(messages);
+    }
     summary.endMessage = endMessageOf(message, messageLength);
     if (collector.kept.block.cells > 0) {
         summary.unfinished = collector.kept.block;
-        summary.unfinishedLabel = originalLog->timeLabel;
+        summary.unfinishedLabel = originalLog->timeLabel();
     }
     if (summary.end == RunEnd::logEnded) {
         summary.originalEnded = atEnd(*originalLog);
@@ -159,22 +165,22 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     // stream cut short or corrupt), also while the blocks left were counted:
     // the reason is the system's or the library's.
     for (GridLogReader* log : {originalLog.get(), quantizedLog.get()}) {
-        if ((log->state == LogState::unopened || log->state == LogState::readError) &&
+        if ((log->state() == LogState::unopened || log->state() == LogState::readError) &&
             summary.unreadableFile.empty()) {
-            summary.unreadableFile = log->name;
-            summary.unreadableError = log->systemError;
-            summary.unreadableReason = log->failure;
+            summary.unreadableFile = log->name();
+            summary.unreadableError = log->systemError();
+            summary.unreadableReason = log->failure();
         }
     }
-    summary.originalCarriageReturnLine = originalLog->firstCarriageReturnLine;
-    summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine;
-    summary.originalUnterminatedLine = originalLog->unterminatedLastLine;
-    summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine;
+    summary.originalCarriageReturnLine = originalLog->firstCarriageReturnLine();
+    summary.quantizedCarriageReturnLine = quantizedLog->firstCarriageReturnLine();
+    summary.originalUnterminatedLine = originalLog->unterminatedLastLine();
+    summary.quantizedUnterminatedLine = quantizedLog->unterminatedLastLine();
     if (summary.end == RunEnd::logEnded) {  // else the message says where it stopped
-        summary.originalCutBlockLine = originalLog->cutBlockLine;
-        summary.quantizedCutBlockLine = quantizedLog->cutBlockLine;
-        if (originalLog->cutBlockLine) summary.originalCutBlockLabel = originalLog->timeLabel;
-        if (quantizedLog->cutBlockLine) summary.quantizedCutBlockLabel = quantizedLog->timeLabel;
+        summary.originalCutBlockLine = originalLog->cutBlockLine();
+        summary.quantizedCutBlockLine = quantizedLog->cutBlockLine();
+        if (originalLog->cutBlockLine()) summary.originalCutBlockLabel = originalLog->timeLabel();
+        if (quantizedLog->cutBlockLine()) summary.quantizedCutBlockLabel = quantizedLog->timeLabel();
     }
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
         const Gate& gate = options.gates[i];

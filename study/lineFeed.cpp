@@ -113,24 +113,24 @@ void LineFeed::convert() {
 
         readLine(from);
         EntryHeader header{};
-        const char* text = from.line;
-        std::size_t length = from.lineLength;
+        const char* text = from.line();
+        std::size_t length = from.lineLength();
         std::size_t valueRoom = 0;
-        if (from.state == LogState::reading) {
+        if (from.state() == LogState::reading) {
             header.kind = SuppliedLine::line;
-            header.unterminated = from.unterminatedLastLine == from.lineNumber;
+            header.unterminated = from.unterminatedLastLine() == from.lineNumber();
             header.terminator = isBlockTerminator(from);
             header.timeLine = isTimeLine(from);
             valueRoom = sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
         } else {
-            switch (from.state) {
+            switch (from.state()) {
                 case LogState::ended: header.kind = SuppliedLine::ended; break;
                 case LogState::lineTooLong: header.kind = SuppliedLine::lineTooLong; break;
                 case LogState::unopened: header.kind = SuppliedLine::unopened; break;
                 default: header.kind = SuppliedLine::readError; break;
             }
-            header.systemError = from.systemError;
-            text = from.failure;  // the reason, for a read error
+            header.systemError = from.systemError();
+            text = from.failure();  // the reason, for a read error
             length = std::strlen(text);
         }
         header.length = length;
@@ -197,6 +197,7 @@ SuppliedLine LineFeedReader::nextLine() {
             line.text = text;
             line.length = header.length;
             line.unterminated = header.unterminated != 0;
+            line.classified = true;
             line.terminator = header.terminator != 0;
             line.timeLine = header.timeLine != 0;
             line.valueCount = header.valueCount;

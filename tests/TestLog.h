@@ -32,4 +32,4 @@ private:
 };
 
 // The current line of a reader as a string.
-inline std::string lineOf(const gridcmp::GridLogReader& reader) { return std::string(reader.line, reader.lineLength); }
+inline std::string lineOf(const gridcmp::GridLogReader& reader) { return std::string(reader.line(), reader.lineLength()); }

@@ -1,4 +1,4 @@
-#include "compare/compareLogs.h"
+#include "compare/runComparison.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "compare/ErrorAccumulators.h"
+#include "compare/startLogs.h"
 #include "platform/classicLocale.h"
 
 namespace gridcmp {
@@ -13,14 +14,13 @@ namespace gridcmp {
 namespace {
 
 struct Run {
-    Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ComparisonReceiver& resultReceiver,
-        PairingCounts& pairingCounts, int widestRow)
-        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), counts(pairingCounts),
-          originalRow(widestRow), quantizedRow(widestRow), terms(widestRow) {}
+    Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ComparisonReceiver& resultReceiver, int widestRow)
+        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), originalRow(widestRow),
+          quantizedRow(widestRow), terms(widestRow) {}
     GridLogReader& original;
     GridLogReader& quantized;
     ComparisonReceiver& receiver;
-    PairingCounts& counts;
+    PairingCounts counts;
     BlockStatistics* statistics = nullptr;  // kept only for a receiver that asks
     bool rowsWanted = false;                // the receiver takes this block's row pairs
     ErrorAccumulators sums;
@@ -59,10 +59,10 @@ void noteLabelOrder(Run& run, const char* skipped, const char* other, bool skipp
 
 // The log whose label sorts first moves on one block.
 RunEnd catchUp(Run& run) {
-    bool originalBehind = std::strcmp(run.original.timeLabel, run.quantized.timeLabel) < 0;
+    bool originalBehind = std::strcmp(run.original.timeLabel(), run.quantized.timeLabel()) < 0;
     GridLogReader& behind = originalBehind ? run.original : run.quantized;
     const GridLogReader& ahead = originalBehind ? run.quantized : run.original;
-    noteLabelOrder(run, behind.timeLabel, ahead.timeLabel, originalBehind);
+    noteLabelOrder(run, behind.timeLabel(), ahead.timeLabel(), originalBehind);
     ++(originalBehind ? run.counts.unpairedOriginal : run.counts.unpairedQuantized);
     advanceToNextBlock(behind);
     if (hasFault(behind)) return originalBehind ? RunEnd::originalFault : RunEnd::quantizedFault;
@@ -72,7 +72,7 @@ RunEnd catchUp(Run& run) {
 BlockResult makeResult(const Run& run) {
     BlockResult result;
     result.counter = run.blockCounter;
-    result.label = run.original.timeLabel;
+    result.label = run.original.timeLabel();
     result.columns = run.columns;
     result.rows = run.rows;
     result.cells = static_cast<long long>(run.columns) * run.rows;
@@ -91,7 +91,7 @@ BlockResult makeResult(const Run& run) {
 // Reports the block and moves both logs on to their next blocks.
 RunEnd completeBlock(Run& run) {
     if (!isBlockTerminator(run.quantized) && ++run.counts.longerQuantizedBlocks == 1) {
-        run.counts.firstLongerQuantizedLine = run.quantized.lineNumber;
+        run.counts.firstLongerQuantizedLine = run.quantized.lineNumber();
     }
     if (run.statistics) mergeBlockIntoRun(*run.statistics);
     BlockResult result = makeResult(run);
@@ -126,15 +126,16 @@ RunEnd compareRowPair(Run& run) {
     // An original time line read as a row: the block runs into the next.
     if (run.statistics && (run.rows == 0 ? isTimeLine(original) : run.originalAtTimeLine) &&
         ++run.counts.timeLinesReadAsRows == 1) {
-        run.counts.firstTimeLineReadAsRow = original.lineNumber;
+        run.counts.firstTimeLineReadAsRow = original.lineNumber();
     }
-    parseRow(original, run.originalRow);
+    // Both logs have time lines (else no run), so their rows start with a label.
+    parseRow(original, run.originalRow, true);
     if (hasFault(original)) return RunEnd::originalFault;
-    parseRow(quantized, run.quantizedRow);
+    parseRow(quantized, run.quantizedRow, true);
     if (hasFault(quantized)) return RunEnd::quantizedFault;
     if (run.originalRow.count < run.quantizedRow.count) return RunEnd::blockShapesDiffer;
     if (run.originalRow.count > run.quantizedRow.count && ++run.counts.widerOriginalRows == 1) {
-        run.counts.firstWiderOriginalLine = original.lineNumber;
+        run.counts.firstWiderOriginalLine = original.lineNumber();
     }
 
     run.columns = run.quantizedRow.count;
@@ -142,7 +143,7 @@ RunEnd compareRowPair(Run& run) {
         run.firstRowColumns = run.columns;
     } else if (run.columns != run.firstRowColumns && !run.ragged) {
         run.ragged = true;
-        if (++run.counts.raggedBlocks == 1) run.counts.firstRaggedLine = quantized.lineNumber;
+        if (++run.counts.raggedBlocks == 1) run.counts.firstRaggedLine = quantized.lineNumber();
     }
     run.cellsCompared += run.columns;
     const double* s = run.originalRow.values;
@@ -150,11 +151,11 @@ RunEnd compareRowPair(Run& run) {
     computeRowTerms(run.terms, s, q, run.columns);
     addRowTerms(run.sums, run.terms, run.columns);
     if (run.statistics) addRowStatistics(*run.statistics, s, q, run.terms, run.columns,
-                                          RowAt{run.rows + 1, original.lineNumber, quantized.lineNumber});
-    if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel);
+                                          RowAt{run.rows + 1, original.lineNumber(), quantized.lineNumber()});
+    if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {
         run.receiver.rowCompared(
-            RowPair{original.timeLabel, run.rows + 1, original.lineNumber, run.columns, s, q, &run.terms});
+            RowPair{original.timeLabel(), run.rows + 1, original.lineNumber(), run.columns, s, q, &run.terms});
     }
 
     readLine(original);
@@ -172,28 +173,37 @@ RunEnd compareRowPair(Run& run) {
     return RunEnd::running;
 }
 
-}  // namespace
-
-RunEnd compareLogs(GridLogReader& original, GridLogReader& quantized, ComparisonReceiver& receiver,
-                   PairingCounts& counts) {
-    Run run(original, quantized, receiver, counts,
-            std::max(original.limits.maxRowValues, quantized.limits.maxRowValues));
-    receiver.logsStarted(original.timeLabel, quantized.timeLabel);
-    run.statistics = receiver.statistics();
+// Walks both logs until either ends, from the first data row of each one's
+// first block.
+RunEnd compareLogs(Run& run) {
+    GridLogReader& original = run.original;
+    GridLogReader& quantized = run.quantized;
+    run.receiver.logsStarted(original.timeLabel(), quantized.timeLabel());
+    run.statistics = run.receiver.statistics();
     if (run.statistics) startStatistics(*run.statistics);
     // The first catch-up comes before any look at the ends: a log that ended
     // while its start was read still lets the other move on once, and meet
     // whatever that move meets.
-    if (std::strcmp(original.timeLabel, quantized.timeLabel) != 0) {
+    if (std::strcmp(original.timeLabel(), quantized.timeLabel()) != 0) {
         RunEnd end = catchUp(run);
         if (end != RunEnd::running) return end;
     }
     while (!atEnd(original) && !atEnd(quantized)) {
-        bool paired = std::strcmp(original.timeLabel, quantized.timeLabel) == 0;
+        bool paired = std::strcmp(original.timeLabel(), quantized.timeLabel()) == 0;
         RunEnd end = paired ? compareRowPair(run) : catchUp(run);
         if (end != RunEnd::running) return end;
     }
     return RunEnd::logEnded;
+}
+
+}  // namespace
+
+RunEnd runComparison(GridLogReader& original, GridLogReader& quantized, ComparisonReceiver& receiver) {
+    Run run(original, quantized, receiver, std::max(original.limits().maxRowValues, quantized.limits().maxRowValues));
+    RunEnd end = startLogs(original, quantized);
+    if (end == RunEnd::running) end = compareLogs(run);
+    receiver.comparisonEnded(run.counts);
+    return end;
 }
 
 }  // namespace gridcmp

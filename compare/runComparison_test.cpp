@@ -1,4 +1,4 @@
-#include "compare/compareLogs.h"
+#include "compare/runComparison.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ struct Comparison : ComparisonReceiver {
     void blockCompleted(const BlockResult& result) override {
         results.push_back(Received{result, result.label});
     }
+    void comparisonEnded(const PairingCounts& passedOver) override { counts = passedOver; }
     void labelsOutOfNumericOrder(const char* skipped, const char* other, bool skippedIsOriginal) override {
         skippedLabel = skipped;
         otherLabel = other;
@@ -34,17 +35,11 @@ struct Comparison : ComparisonReceiver {
     bool skippedWasOriginal = false;
 };
 
-// Compares two logs as the driver does after its start-up checks.
 Comparison compare(const std::string& original, const std::string& quantized) {
     TestLog originalLog(original, "s.log");
     TestLog quantizedLog(quantized, "q.log");
-    for (GridLogReader* reader : {&*originalLog, &*quantizedLog}) {
-        readStartLine(*reader);
-        reader->hasTimeLines = true;
-        takeTimeLabel(*reader);
-    }
     Comparison run;
-    run.end = compareLogs(*originalLog, *quantizedLog, run, run.counts);
+    run.end = runComparison(*originalLog, *quantizedLog, run);
     return run;
 }
 
