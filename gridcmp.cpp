@@ -6,19 +6,12 @@
 // pair, the mean relative and absolute error of the block and their running
 // totals. Everything goes to standard output; the exit status is always 1.
 #include <cstdio>
+#include <new>
 
+#include "compare/runComparison.h"
 #include "driver/messages.h"
 #include "report/ReportWriter.h"
-#include "report/runComparison.h"
-
-namespace {
-
-// Both readers together hold a few megabytes, mostly never touched: kept off
-// the stack.
-gridcmp::GridLogReader original;
-gridcmp::GridLogReader quantized;
-
-}  // namespace
+#include "report/endMessage.h"
 
 int main(int argc, char** argv) {
     using namespace gridcmp;
@@ -30,13 +23,20 @@ int main(int argc, char** argv) {
     writeEchoLine(stdout, argv[1], argv[2]);
     std::fflush(stdout);
 
-    openLog(original, argv[1]);
-    openLog(quantized, argv[2]);
-    ReportWriter report(stdout);
-    PairingCounts passedOver;  // said only by gridcmp-study
-    runComparison(original, quantized, report, passedOver, stdout);
+    // Memory is taken only here, at the start of each log (its buffers) and
+    // of the comparison: a system that cannot give it ends the report with a
+    // message like any other.
+    try {
+        GridLogReader original;
+        GridLogReader quantized;
+        openLog(original, argv[1]);
+        openLog(quantized, argv[2]);
+        ReportWriter report(stdout);
+        RunEnd end = runComparison(original, quantized, report);
+        writeEndMessage(stdout, end, original, quantized);
+    } catch (const std::bad_alloc&) {
+        writeOutOfMemory(stdout);
+    }
     std::fflush(stdout);
-    closeLog(original);
-    closeLog(quantized);
     return 1;
 }

@@ -28,4 +28,6 @@ void writeEchoLine(std::FILE* out, const char* originalName, const char* quantiz
     std::fprintf(out, "Archivo original: %s quantificado:%s\n", originalName, quantizedName);
 }
 
+void writeOutOfMemory(std::FILE* out) { std::fputs("Memoria insuficiente\n", out); }
+
 }  // namespace gridcmp

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace gridcmp {
 
@@ -10,18 +11,19 @@ void setSourceFailure(ByteSource& source, int systemError, const char* reason) {
     std::snprintf(source.failure, sizeof source.failure, "%s", reason && *reason ? reason : "unknown error");
 }
 
-FileSource::FileSource(std::FILE* openStream) : stream(openStream) { std::setvbuf(stream, nullptr, _IONBF, 0); }
+FileSource::FileSource(std::FILE* openStream) : stream(openStream) {}
 
 std::size_t FileSource::read(char* buffer, std::size_t capacity) {
     if (failed()) return 0;
-    errno = 0;
-    std::size_t got = std::fread(buffer, 1, capacity, stream);
-    if (got < capacity && std::ferror(stream)) {
+    int descriptor = fileno(stream);
+    for (;;) {
+        ssize_t got = ::read(descriptor, buffer, capacity);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno == EINTR) continue;
         int error = errno;
-        setSourceFailure(*this, error, error ? std::strerror(error) : "read error");
-        return got;  // what came before the failure is delivered; the next read says it
+        setSourceFailure(*this, error, std::strerror(error));
+        return 0;
     }
-    return got;
 }
 
 }  // namespace gridcmp

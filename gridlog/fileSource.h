@@ -8,8 +8,10 @@
 namespace gridcmp {
 
 struct FileSource : ByteSource {
-    // Takes `stream` (not owned) unbuffered: the reader's own buffer is the
-    // only one, and stdio's would copy every byte again.
+    // Reads `stream` (not owned) through its descriptor, past stdio's buffer:
+    // the reader's own buffer is the only one. A pipe gives what has come so
+    // far, never waiting for a whole chunk, so that lines are read as they
+    // are written.
     explicit FileSource(std::FILE* stream);
     std::size_t read(char* buffer, std::size_t capacity) override;
 
