@@ -7,16 +7,14 @@ namespace gridcmp {
 
 namespace {
 
-enum class InBlock {
-    none,        // no figure of its own in a block
-    sameColumn,  // the table's column of the same name
-    overCompared // a mean over the block's compared cells (the table's are over columns x rows)
-};
-
 struct RunFigure {
     const char* name;
     double (*value)(const RunSummary&);
-    InBlock inBlock;
+    // The block's own figure that a gate follows block by block; nullptr:
+    // none. The table's column of the same name, but for the means, which a
+    // gate takes over the block's compared cells (the table's are over
+    // columns x rows).
+    double (*inBlock)(const BlockRow&);
     bool ofRelativeTerms = false;  // a sum of |1 - s/q| over every cell: a quantized 0 makes it inf or nan
 };
 
@@ -31,30 +29,43 @@ double pairedFraction(const RunSummary& r) {
 }
 
 const RunFigure kFigures[] = {
-    {"blocks_paired", [](const RunSummary& r) { return count(r.blocksPaired); }, InBlock::none},
-    {"blocks_unpaired_original", [](const RunSummary& r) { return count(r.counts.unpairedOriginal); }, InBlock::none},
-    {"blocks_unpaired_quantized", [](const RunSummary& r) { return count(r.counts.unpairedQuantized); }, InBlock::none},
-    {"blocks_left", [](const RunSummary& r) { return count(r.blocksLeft); }, InBlock::none},
-    {"paired_fraction", pairedFraction, InBlock::none},
-    {"cells_compared", [](const RunSummary& r) { return count(r.cellsCompared); }, InBlock::sameColumn},
-    {"relative_mean", [](const RunSummary& r) { return r.relativeMean; }, InBlock::overCompared, true},
-    {"absolute_mean", [](const RunSummary& r) { return r.absoluteMean; }, InBlock::overCompared},
-    {"bias", [](const RunSummary& r) { return figuresOf(r.statistics).bias; }, InBlock::sameColumn},
-    {"rmse", [](const RunSummary& r) { return figuresOf(r.statistics).rmse; }, InBlock::sameColumn},
-    {"nrmse", [](const RunSummary& r) { return figuresOf(r.statistics).nrmse; }, InBlock::sameColumn},
-    {"correlation", [](const RunSummary& r) { return figuresOf(r.statistics).correlation; }, InBlock::sameColumn},
-    {"original_mean", [](const RunSummary& r) { return figuresOf(r.statistics).originalMean; }, InBlock::sameColumn},
-    {"quantized_mean", [](const RunSummary& r) { return figuresOf(r.statistics).quantizedMean; }, InBlock::sameColumn},
-    {"max_absolute", [](const RunSummary& r) { return r.statistics.largestAbsolute.error; }, InBlock::sameColumn},
-    {"max_relative", [](const RunSummary& r) { return r.statistics.largestRelative.error; }, InBlock::sameColumn},
-    {"zero_quantized", [](const RunSummary& r) { return count(r.statistics.zeroQuantized); }, InBlock::sameColumn},
+    {"blocks_paired", [](const RunSummary& r) { return count(r.blocksPaired); }, nullptr},
+    {"blocks_unpaired_original", [](const RunSummary& r) { return count(r.counts.unpairedOriginal); }, nullptr},
+    {"blocks_unpaired_quantized", [](const RunSummary& r) { return count(r.counts.unpairedQuantized); }, nullptr},
+    {"blocks_left", [](const RunSummary& r) { return count(r.blocksLeft); }, nullptr},
+    {"paired_fraction", pairedFraction, nullptr},
+    {"cells_compared", [](const RunSummary& r) { return count(r.cellsCompared); },
+     [](const BlockRow& b) { return count(b.result->cellsCompared); }},
+    {"relative_mean", [](const RunSummary& r) { return r.relativeMean; },
+     [](const BlockRow& b) { return blockRelativeMeanOverCompared(*b.result); }, true},
+    {"absolute_mean", [](const RunSummary& r) { return r.absoluteMean; },
+     [](const BlockRow& b) { return blockAbsoluteMeanOverCompared(*b.result); }},
+    {"bias", [](const RunSummary& r) { return figuresOf(r.statistics).bias; },
+     [](const BlockRow& b) { return b.figures.bias; }},
+    {"rmse", [](const RunSummary& r) { return figuresOf(r.statistics).rmse; },
+     [](const BlockRow& b) { return b.figures.rmse; }},
+    {"nrmse", [](const RunSummary& r) { return figuresOf(r.statistics).nrmse; },
+     [](const BlockRow& b) { return b.figures.nrmse; }},
+    {"correlation", [](const RunSummary& r) { return figuresOf(r.statistics).correlation; },
+     [](const BlockRow& b) { return b.figures.correlation; }},
+    {"original_mean", [](const RunSummary& r) { return figuresOf(r.statistics).originalMean; },
+     [](const BlockRow& b) { return b.figures.originalMean; }},
+    {"quantized_mean", [](const RunSummary& r) { return figuresOf(r.statistics).quantizedMean; },
+     [](const BlockRow& b) { return b.figures.quantizedMean; }},
+    {"max_absolute", [](const RunSummary& r) { return r.statistics.largestAbsolute.error; },
+     [](const BlockRow& b) { return b.block->largestAbsolute.error; }},
+    {"max_relative", [](const RunSummary& r) { return r.statistics.largestRelative.error; },
+     [](const BlockRow& b) { return b.block->largestRelative.error; }},
+    {"zero_quantized", [](const RunSummary& r) { return count(r.statistics.zeroQuantized); },
+     [](const BlockRow& b) { return count(b.block->zeroQuantized); }},
     {"nonfinite_quantized", [](const RunSummary& r) { return count(r.statistics.nonfiniteQuantized); },
-     InBlock::sameColumn},
+     [](const BlockRow& b) { return count(b.block->nonfiniteQuantized); }},
     {"nonfinite_original", [](const RunSummary& r) { return count(r.statistics.nonfiniteOriginal); },
-     InBlock::sameColumn},
-    {"nonfinite_cells", [](const RunSummary& r) { return count(r.statistics.nonfiniteCells); }, InBlock::sameColumn},
-    {"nonfinite_blocks", [](const RunSummary& r) { return count(r.nonfiniteBlocks); }, InBlock::none},
-    {"zero_blocks", [](const RunSummary& r) { return count(r.zeroBlocks); }, InBlock::none},
+     [](const BlockRow& b) { return count(b.block->nonfiniteOriginal); }},
+    {"nonfinite_cells", [](const RunSummary& r) { return count(r.statistics.nonfiniteCells); },
+     [](const BlockRow& b) { return count(b.block->nonfiniteCells); }},
+    {"nonfinite_blocks", [](const RunSummary& r) { return count(r.nonfiniteBlocks); }, nullptr},
+    {"zero_blocks", [](const RunSummary& r) { return count(r.zeroBlocks); }, nullptr},
 };
 
 const RunFigure* find(const char* name) {
@@ -62,21 +73,6 @@ const RunFigure* find(const char* name) {
         if (std::strcmp(figure.name, name) == 0) return &figure;
     }
     return nullptr;
-}
-
-// The figure `name` of one block of the run, where there is one.
-bool blockFigure(const BlockRow& row, const char* name, double& value) {
-    const RunFigure* figure = find(name);
-    if (!figure) return false;
-    switch (figure->inBlock) {
-        case InBlock::none: return false;
-        case InBlock::sameColumn: return tableNumber(row, name, value);
-        case InBlock::overCompared:
-            value = std::strcmp(name, "relative_mean") == 0 ? blockRelativeMeanOverCompared(*row.result)
-                                                            : blockAbsoluteMeanOverCompared(*row.result);
-            return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -90,7 +86,7 @@ double runFigure(const RunSummary& run, const char* name) {
 
 bool hasBlockFigure(const char* name) {
     const RunFigure* figure = find(name);
-    return figure && figure->inBlock != InBlock::none;
+    return figure && figure->inBlock;
 }
 
 bool isOfRelativeTerms(const char* name) {
@@ -100,7 +96,9 @@ bool isOfRelativeTerms(const char* name) {
 
 bool blockCrosses(const BlockRow& row, const Gate& gate, double& value) {
     const char* name = gate.figure.c_str();
-    if (!blockFigure(row, name, value)) return false;
+    const RunFigure* figure = find(name);
+    if (!figure || !figure->inBlock) return false;
+    value = figure->inBlock(row);
     // A block's figure that is nan only for want of cells or of a spread (no
     // cell compared, the largest |1 - s/q| where every q is 0, the nrmse of a
     // field without a range, the correlation of a constant field) crosses no

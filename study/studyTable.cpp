@@ -99,17 +99,6 @@ void writeTableRow(std::FILE* out, const BlockRow& row) {
     std::fputc('\n', out);
 }
 
-bool tableNumber(const BlockRow& row, const char* name, double& number) {
-    for (const Column& column : kColumns) {
-        if (std::strcmp(column.name, name) != 0) continue;
-        Value value = column.value(row);
-        if (value.kind == Value::isText) return false;
-        number = value.kind == Value::isInteger ? static_cast<double>(value.integer) : value.real;
-        return true;
-    }
-    return false;
-}
-
 int tableColumnCount() { return kColumnCount; }
 const char* tableColumnName(int column) { return kColumns[column].name; }
 

@@ -1,7 +1,6 @@
 // The study table: one tab-separated row per compared block of every run,
 // under a header line, every number at full precision. Its columns are listed
-// once (studyTable.cpp): the header, the rows and the per-block figures that
-// the gates look up by name all come from that list.
+// once (studyTable.cpp): the header and the rows both come from that list.
 #pragma once
 
 #include <cstdio>
@@ -32,10 +31,6 @@ void writeTableRow(std::FILE* out, const BlockRow& row);
 // A number as the table writes it: %.17g, "nan" (whatever its sign bit),
 // "inf" or "-inf".
 void writeTableNumber(std::FILE* out, double value);
-
-// The number in the column `name` of a row, for the columns that hold one;
-// false for a text column or a name that is not a column.
-bool tableNumber(const BlockRow& row, const char* name, double& value);
 
 // How many columns the table has, and the name of each.
 int tableColumnCount();
