@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""gridcmp-study's table reads back as the README says: its one pandas call
-(taken from the README's python block and run as it stands) gives every row,
-run names and labels as written, every number bit for bit, held against a
-reading of the table's text here, with Python's own float(). The run names
-and labels are those that trip a reader: a double quote, a tab, NA, nan,
-null, the four characters \\xFF beside the byte 0xFF. Every name and label
-is held against an escape worked out here.
+"""gridcmp-study's table and JSON summary read back as the README says. The
+table's one pandas call (taken from the README's python block and run as it
+stands) gives every row, run names and labels as written, every number bit
+for bit, held against a reading of the table's text here, with Python's own
+float(). The JSON's names and labels decode to the table's text, its nan and
+infinities are null and +-1e999, and every figure is a number column for
+pandas.json_normalize. The run names and labels are those that trip a
+reader: a double quote, a tab, NA, nan, null, the four characters \\xFF
+beside the byte 0xFF. Every name and label is held against an escape worked
+out here.
 
     study_formats_test.py BUILD_DIR [EMULATOR...]   (run by python_with.sh pandas)
 """
+import json
 import math
 import os
 import random
@@ -125,21 +129,59 @@ def check_table(folder):
             check(same, "pandas read %s %r of row %d as %r" % (name, text, i + 1, value))
 
 
+# The run figures that are not counts: each may be nan or inf.
+REAL_FIGURES = ["paired_fraction", "relative_mean", "absolute_mean", "bias", "rmse", "nrmse", "correlation",
+                "original_mean", "quantized_mean", "max_absolute", "max_relative"]
+
+
+def check_json(folder, runs):
+    text = open(os.path.join(folder, "study.json"), encoding="utf-8").read()
+    document = json.loads(text)
+    entries = document["runs"]
+    check([entry["name"] for entry in entries] == [escaped(name) for name in NAMES],
+          "JSON names %r" % [entry["name"] for entry in entries])
+    for entry, run in zip(entries, runs):
+        where = "%s (%s)" % (entry["name"], run)
+        figures = {name: entry[name] for name in REAL_FIGURES}
+        check(all(value is None or type(value) in (int, float) for value in figures.values()),
+              "%s: figures %r" % (where, figures))
+        labels = [entry["worst_blocks"][kind]["label"] for kind in ("relative_mean", "absolute_mean", "rmse")]
+        check(all(label in [escaped(label) for label in LABELS] for label in labels), "%s: labels %r" % (where, labels))
+        first = entry["nonfinite_quantized_at"]
+        # What each run's one odd cell must make of its figures.
+        if run == "zero.log":
+            check(figures["relative_mean"] == math.inf, "%s: relative_mean %r" % (where, figures["relative_mean"]))
+        elif run == "inf.log":
+            check(figures["bias"] == -math.inf and figures["rmse"] == math.inf and first["label"] == "t\\t1"
+                  and first["quantized"] == math.inf, "%s: %r, first inf at %r" % (where, figures, first))
+        elif run == "nan.log":
+            check(figures["rmse"] is None and first["label"] == "nan" and first["quantized"] is None,
+                  "%s: %r, first nan at %r" % (where, figures, first))
+    for spelled in ('"relative_mean": 1e999', '"bias": -1e999', '"rmse": null'):
+        check(spelled in text, "the JSON has no %s" % spelled)
+    columns = pandas.json_normalize(entries)
+    kinds = {name: columns[name].dtype.kind for name in REAL_FIGURES}
+    check(all(kind in "fi" for kind in kinds.values()) and kinds["rmse"] == "f",
+          "json_normalize gives the figures %r" % kinds)
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     study = sys.argv[2:] + [os.path.join(build, "gridcmp-study")]
     with tempfile.TemporaryDirectory() as folder:
         runs = write_logs(folder)
         arguments = [word for name, run in zip(NAMES, runs) for word in (b"--name", name, run.encode())]
-        done = subprocess.run(study + ["-q", "--table", "study.tsv", "original.log"] + arguments, cwd=folder,
+        done = subprocess.run(study + ["-q", "--table", "study.tsv", "--json", "study.json", "original.log"] + arguments,
+                              cwd=folder,
                               stdout=subprocess.DEVNULL)
         check(done.returncode == 1, "the study exited %d, not 1 (runs turned nan and inf)" % done.returncode)
         check_table(folder)
+        check_json(folder, runs)
     for failure in failures[:25]:
         print(failure)
     if failures:
         sys.exit(1)
-    print("the table reads back exactly with the README's pandas call")
+    print("the table reads back exactly with the README's pandas call, the JSON as its reader takes it")
 
 
 if __name__ == "__main__":
