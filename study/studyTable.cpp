@@ -110,7 +110,4 @@ bool tableNumber(const BlockRow& row, const char* name, double& number) {
     return false;
 }
 
-int tableColumnCount() { return kColumnCount; }
-const char* tableColumnName(int column) { return kColumns[column].name; }
-
 }  // namespace gridcmp

@@ -37,8 +37,4 @@ void writeTableNumber(std::FILE* out, double value);
 // false for a text column or a name that is not a column.
 bool tableNumber(const BlockRow& row, const char* name, double& value);
 
-// How many columns the table has, and the name of each.
-int tableColumnCount();
-const char* tableColumnName(int column);
-
 }  // namespace gridcmp
