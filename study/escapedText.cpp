@@ -19,7 +19,9 @@ void escape(const char* text, Put put) {
             case '\n': put("\\n", 2); ++c; continue;
             default: break;
         }
-        if (*c >= 0x20 && *c < 0x7F) {
+        // A double quote opens a quoted field for CSV readers (pandas, R):
+        // written as \x22, a field never holds one.
+        if (*c >= 0x20 && *c < 0x7F && *c != '"') {
             put(reinterpret_cast<const char*>(c), 1);
             ++c;
             continue;

@@ -6,8 +6,8 @@ namespace {
 
 using namespace gridcmp;
 
-// Labels come from logs: nothing in them may end a table's field or row, or
-// change a terminal line.
+// Labels come from logs: nothing in them may end a table's field or row,
+// open a quoted field, or change a terminal line.
 TEST(EscapedText, WritesControlCharactersAndBackslashesAsEscapes) {
     EXPECT_EQ(escapedText("0.5000"), "0.5000");
     EXPECT_EQ(escapedText("0.5\r"), "0.5\\r");
@@ -15,6 +15,7 @@ TEST(EscapedText, WritesControlCharactersAndBackslashesAsEscapes) {
     EXPECT_EQ(escapedText("\x1b[2J\x7f"), "\\x1B[2J\\x7F");
     EXPECT_EQ(escapedText("t\xc3\xa9 \xe2\x82\xac"), "t\xc3\xa9 \xe2\x82\xac");  // UTF-8 stays as it is
     EXPECT_EQ(escapedText("\xe9t\xc3"), "\\xE9t\\xC3");  // Latin-1, a cut sequence: not UTF-8
+    EXPECT_EQ(escapedText("\"0.5"), "\\x220.5");  // a quote would open a quoted field
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "study/escapedText.h"
 #include "study/runFigures.h"
-#include "study/utf8.h"
 
 namespace gridcmp {
 
@@ -28,32 +28,25 @@ struct JsonWriter {
         string(name);
         std::fputs(": ", out);
     }
+    // Every text as the table writes it (escapedText.h), so that no two
+    // read back alike and every byte can be had again; that text holds no
+    // quote and no control character, so only its backslashes need JSON's
+    // escape.
     void string(const std::string& text) {
         std::fputc('"', out);
-        const unsigned char* c = reinterpret_cast<const unsigned char*>(text.c_str());
-        const unsigned char* end = c + text.size();
-        while (c < end) {
-            if (*c == '"' || *c == '\\') {
-                std::fputc('\\', out);
-                std::fputc(*c++, out);
-            } else if (*c < 0x20) {
-                std::fprintf(out, "\\u%04X", *c++);
-            } else if (*c < 0x80) {
-                std::fputc(*c++, out);
-            } else if (int length = utf8SequenceLength(c)) {
-                std::fwrite(c, 1, length, out);
-                c += length;
-            } else {
-                std::fprintf(out, "\\\\x%02X", *c++);
-            }
+        for (char c : escapedText(text.c_str())) {
+            if (c == '\\') std::fputc('\\', out);
+            std::fputc(c, out);
         }
         std::fputc('"', out);
     }
+    // nan is null; an infinity a number too large for any double, which JSON
+    // readers take for it (Python's float, pandas) or for the largest double.
     void number(double value) {
         if (std::isnan(value)) {
-            std::fputs("\"nan\"", out);
+            null();
         } else if (std::isinf(value)) {
-            std::fputs(value > 0 ? "\"inf\"" : "\"-inf\"", out);
+            std::fputs(value > 0 ? "1e999" : "-1e999", out);
         } else {
             std::fprintf(out, "%.17g", value);
         }

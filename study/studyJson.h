@@ -3,9 +3,10 @@
 // its diagnostics and its verdict.
 //
 // Numbers are written so that they read back to the same double (%.17g);
-// JSON has no nan or infinity, so those are the strings "nan", "inf" and
-// "-inf". Texts taken from logs are JSON strings of their UTF-8; a byte that
-// is not UTF-8 stands as the four characters \xNN.
+// JSON has no nan or infinity: nan is null, inf and -inf are 1e999 and
+// -1e999, which JSON readers take for infinities (or the largest double), so
+// that every figure reads as a number. Every string decodes to its text as
+// the table writes it (escapedText.h): no two texts read back alike.
 #pragma once
 
 #include <cstdio>

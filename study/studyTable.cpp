@@ -99,7 +99,4 @@ void writeTableRow(std::FILE* out, const BlockRow& row) {
     std::fputc('\n', out);
 }
 
-int tableColumnCount() { return kColumnCount; }
-const char* tableColumnName(int column) { return kColumns[column].name; }
-
 }  // namespace gridcmp

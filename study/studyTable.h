@@ -25,15 +25,11 @@ void writeTableHeader(std::FILE* out);
 
 // One row. Numbers as %.17g (they read back to the same double), "nan",
 // "inf" and "-inf" as such; texts escaped (escapedText.h), so that nothing in
-// them ends a field or a row.
+// them ends a field or a row, or opens a quoted field.
 void writeTableRow(std::FILE* out, const BlockRow& row);
 
 // A number as the table writes it: %.17g, "nan" (whatever its sign bit),
 // "inf" or "-inf".
 void writeTableNumber(std::FILE* out, double value);
-
-// How many columns the table has, and the name of each.
-int tableColumnCount();
-const char* tableColumnName(int column);
 
 }  // namespace gridcmp

@@ -188,7 +188,9 @@ def same(a, b, tolerance=0.0):
 
 
 def json_number(value):
-    return float(value) if isinstance(value, str) else value
+    """A figure as the JSON summary has it: nan is null (None); json reads
+    the infinities, 1e999 and -1e999, as such."""
+    return math.nan if value is None else value
 
 
 def render(path, entries):

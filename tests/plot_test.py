@@ -3,7 +3,7 @@ size it says, with what it says drawn in them: the runs' curves in their
 colours, a mark where a run turns nan, a map whose worst run is bright; it
 counts what it cannot draw, and says plainly what it cannot do.
 
-    plot_test.py STUDY_TABLE VERSION  (run by plot_test.sh)
+    plot_test.py STUDY_TABLE VERSION  (run by python_with.sh matplotlib)
 """
 import importlib.machinery
 import os

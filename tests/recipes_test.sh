@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's recipes run as they stand, in a plain POSIX sh: every ```sh
 # block of its Recipes section is run with sh -e in a folder holding the logs
-# they name, and must succeed without a word of trouble.
+# they name, and must succeed without a word of trouble; one that reads
+# report.txt (where a label holds a tab) prints a line for every block.
 #
 #   recipes_test.sh BUILD_DIR [EMULATOR...]
 set -u
@@ -32,6 +33,12 @@ sed 's/$/\r/' "$source/examples/quantized.log" >"$work/logs/windows.log"
 cp "$source/tests/study/missing_block_natural_width_labels/original.log" "$work/logs/natural-original.log"
 cp "$source/tests/study/missing_block_natural_width_labels/quantized.log" "$work/logs/natural-quantized.log"
 printf '%s %s\n' original.log quantized.log original.log original.log >"$work/logs/pairs.txt"
+# A report of the pair whose second label holds a tab, which awk splits too.
+sed 's/t= 0\.5000$/t= 0.5\t000/' "$work/logs/original.log" >"$work/tabbed-original.log"
+sed 's/t= 0\.5000$/t= 0.5\t000/' "$work/logs/quantized.log" >"$work/tabbed-quantized.log"
+gridcmp "$work/tabbed-original.log" "$work/tabbed-quantized.log" >"$work/logs/report.txt"
+blocks=$(grep -c "^[0-9][0-9]*$(printf '\t\t')" "$work/logs/report.txt")
+grep -q "$(printf '\t\t0.5\t000\t\t')" "$work/logs/report.txt" || { echo "no label with a tab in report.txt"; exit 1; }
 
 # Each ```sh block of the Recipes section, into recipe-1.sh, recipe-2.sh ...
 awk -v dir="$work" '
@@ -65,6 +72,9 @@ for recipe in "$work"/recipe-*.sh; do
   done
   if [ -f "$work/run/unix.log" ] && ! cmp -s "$work/run/unix.log" "$source/examples/quantized.log"; then
     echo "$name: unix.log is not the log without its carriage returns"; failed=1
+  fi
+  if grep -q "' report.txt$" "$recipe" && [ "$(wc -l <"$work/out")" -ne "$blocks" ]; then
+    echo "$name: $(wc -l <"$work/out") lines for the $blocks blocks of report.txt"; failed=1
   fi
   ran=$((ran + 1))
 done

@@ -16,7 +16,7 @@
 
 namespace {
 
-// Undoes the table's escapes: \\ \t \r \n and \xNN.
+// Undoes the table's escapes (study/escapedText.h): \\ \t \r \n and \xNN.
 std::string unescaped(const std::string& text) {
     std::string plain;
     for (std::size_t i = 0; i < text.size(); ++i) {
