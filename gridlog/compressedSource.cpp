@@ -138,51 +138,56 @@ struct ZstdSource : ByteSource {
 };
 #endif
 
+#if GRIDCMP_HAVE_ZLIB
+std::unique_ptr<ByteSource> openGzip(ByteSource& compressed) {
+    return std::unique_ptr<ByteSource>(new GzipSource(compressed));
+}
+#else
+constexpr OpenDecompressing openGzip = nullptr;
+#endif
+
+#if GRIDCMP_HAVE_ZSTD
+std::unique_ptr<ByteSource> openZstd(ByteSource& compressed) {
+    return std::unique_ptr<ByteSource>(new ZstdSource(compressed));
+}
+#else
+constexpr OpenDecompressing openZstd = nullptr;
+#endif
+
+constexpr CompressionFormat kFormats[] = {
+    {"gzip", {{{0x1f, 0x8b}, {0xff, 0xff}, 2}}, GRIDCMP_HAVE_ZLIB != 0, openGzip},
+    {"zstd", {{{0x28, 0xb5, 0x2f, 0xfd}, {0xff, 0xff, 0xff, 0xff}, 4}}, GRIDCMP_HAVE_ZSTD != 0, openZstd},
+};
+
+constexpr bool opensWhereReadable() {
+    for (const CompressionFormat& format : kFormats) {
+        if (format.readable != (format.open != nullptr)) return false;
+    }
+    return true;
+}
+static_assert(opensWhereReadable(), "a format opens a source exactly where the build reads it");
+
+bool startsWith(const unsigned char* first, std::size_t size, const MagicBytes& magic) {
+    if (magic.length == 0 || size < magic.length) return false;
+    for (std::size_t i = 0; i < magic.length; ++i) {
+        if ((first[i] & magic.mask[i]) != magic.bytes[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-Compression compressionOf(const unsigned char* first, std::size_t size) {
-    if (size >= 2 && first[0] == 0x1f && first[1] == 0x8b) return Compression::gzip;
-    if (size >= 4 && first[0] == 0x28 && first[1] == 0xb5 && first[2] == 0x2f && first[3] == 0xfd) {
-        return Compression::zstd;
-    }
-    return Compression::none;
+int compressionFormats(const CompressionFormat** formats) {
+    *formats = kFormats;
+    return static_cast<int>(sizeof kFormats / sizeof kFormats[0]);
 }
 
-bool canDecompress(Compression compression) {
-    switch (compression) {
-        case Compression::none: return true;
-        case Compression::gzip: return GRIDCMP_HAVE_ZLIB != 0;
-        case Compression::zstd: return GRIDCMP_HAVE_ZSTD != 0;
+const CompressionFormat* compressionOf(const unsigned char* first, std::size_t size) {
+    for (const CompressionFormat& format : kFormats) {
+        for (const MagicBytes& magic : format.magic) {
+            if (startsWith(first, size, magic)) return &format;
+        }
     }
-    return false;
-}
-
-const char* compressionName(Compression compression) {
-    switch (compression) {
-        case Compression::none: return "none";
-        case Compression::gzip: return "gzip";
-        case Compression::zstd: return "zstd";
-    }
-    return "none";
-}
-
-std::unique_ptr<ByteSource> decompressingSource(Compression compression, ByteSource& compressed) {
-    switch (compression) {
-        case Compression::none: return nullptr;
-        case Compression::gzip:
-#if GRIDCMP_HAVE_ZLIB
-            return std::unique_ptr<ByteSource>(new GzipSource(compressed));
-#else
-            return nullptr;
-#endif
-        case Compression::zstd:
-#if GRIDCMP_HAVE_ZSTD
-            return std::unique_ptr<ByteSource>(new ZstdSource(compressed));
-#else
-            return nullptr;
-#endif
-    }
-    (void)compressed;
     return nullptr;
 }
 
