@@ -85,7 +85,8 @@ struct GzipSource : ByteSource {
 #endif
 
 #if GRIDCMP_HAVE_ZSTD
-// zstd: every frame in turn.
+// zstd: every frame in turn; libzstd passes over skippable frames (pzstd
+// starts with one) wherever they are.
 struct ZstdSource : ByteSource {
     explicit ZstdSource(ByteSource& compressedSource) : compressed(compressedSource), stream(ZSTD_createDStream()) {
         if (!stream) setSourceFailure(*this, 0, "zstd: cannot start decompressing");
@@ -156,7 +157,12 @@ constexpr OpenDecompressing openZstd = nullptr;
 
 constexpr CompressionFormat kFormats[] = {
     {"gzip", {{{0x1f, 0x8b}, {0xff, 0xff}, 2}}, GRIDCMP_HAVE_ZLIB != 0, openGzip},
-    {"zstd", {{{0x28, 0xb5, 0x2f, 0xfd}, {0xff, 0xff, 0xff, 0xff}, 4}}, GRIDCMP_HAVE_ZSTD != 0, openZstd},
+    // A zstd frame, or a skippable frame (magic 0x184D2A5?, little-endian),
+    // which may come first, as pzstd's does.
+    {"zstd",
+     {{{0x28, 0xb5, 0x2f, 0xfd}, {0xff, 0xff, 0xff, 0xff}, 4}, {{0x50, 0x2a, 0x4d, 0x18}, {0xf0, 0xff, 0xff, 0xff}, 4}},
+     GRIDCMP_HAVE_ZSTD != 0,
+     openZstd},
 };
 
 constexpr bool opensWhereReadable() {

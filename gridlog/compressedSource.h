@@ -18,7 +18,8 @@ namespace gridcmp {
 constexpr std::size_t kLongestMagic = 8;
 
 // A way a format's streams start: `length` bytes that equal `bytes` in the
-// bits that `mask` has set (some formats let bits of their magic vary).
+// bits that `mask` has set (the first byte of a zstd skippable frame is any
+// of 0x50 to 0x5f).
 struct MagicBytes {
     unsigned char bytes[kLongestMagic];
     unsigned char mask[kLongestMagic];

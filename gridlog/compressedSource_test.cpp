@@ -104,6 +104,31 @@ TEST(CompressedSource, ZstdOfSeveralFrames) {
     std::string frames = zstded(half) + zstded(plain.substr(half.size()));
     expectWholeOrFailed("zstd", frames, plain);
 }
+
+// A skippable frame: its magic number (0x184D2A50 to 0x184D2A5F), the size of
+// its content and that content, every number little-endian.
+std::string skippable(unsigned variant, std::size_t size) {
+    std::string frame = {static_cast<char>(0x50 + variant), 0x2a, 0x4d, 0x18};
+    for (int i = 0; i < 4; ++i) frame += static_cast<char>((size >> (8 * i)) & 0xff);
+    for (std::size_t i = 0; i < size; ++i) frame += static_cast<char>('a' + i % 26);
+    return frame;
+}
+
+// Skippable frames are passed over wherever a frame may be: first (as pzstd
+// writes), between frames, last; one cut short is a stream cut short.
+TEST(CompressedSource, ZstdWithSkippableFrames) {
+    std::string plain = someLog();
+    std::string half = plain.substr(0, plain.size() / 3);
+    std::string first = zstded(half);
+    std::string second = zstded(plain.substr(half.size()));
+    expectWholeOrFailed("zstd", skippable(0, 4) + first + second, plain);
+    expectWholeOrFailed("zstd", first + skippable(15, 300) + second, plain);
+    expectWholeOrFailed("zstd", first + second + skippable(7, 0), plain);
+    expectWholeOrFailed("zstd", skippable(3, 9) + skippable(0, 0) + first + skippable(9, 2) + second, plain);
+    for (std::size_t cut : {std::size_t{6}, std::size_t{15}}) {  // in its size, in its content
+        EXPECT_TRUE(readAll(formatNamed("zstd"), first + second + skippable(1, 20).substr(0, cut), 64).failed) << cut;
+    }
+}
 #endif
 
 }  // namespace
