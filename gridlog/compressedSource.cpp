@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t kCompressedChunk = 1 << 17;
 
 #if GRIDCMP_HAVE_ZLIB
-// gzip: every member of the file in turn (gzip and pigz may write several).
+// gzip: every member of the file in turn (gzip and pigz may write several),
+// then any zero bytes that pad it.
 struct GzipSource : ByteSource {
     explicit GzipSource(ByteSource& compressedSource) : compressed(compressedSource) {
         std::memset(&stream, 0, sizeof stream);
@@ -49,6 +50,22 @@ struct GzipSource : ByteSource {
                 finished = true;
                 break;
             }
+            if (memberEnded && stream.avail_in > 0 && (padded || stream.next_in[0] == 0)) {
+                // Zero bytes after the last member pad the file (tapes and
+                // some tools leave them, and gzip accepts them); no member
+                // starts with one. Anything after them is refused, not passed
+                // over: it may be what is left of a member.
+                while (stream.avail_in > 0 && stream.next_in[0] == 0) {
+                    ++stream.next_in;
+                    --stream.avail_in;
+                }
+                padded = true;
+                if (stream.avail_in > 0) {
+                    setSourceFailure(*this, 0, "gzip: bytes other than zeros after the zeros that pad its end");
+                    break;
+                }
+                continue;
+            }
             uInt outputBefore = stream.avail_out;
             uInt inputBefore = stream.avail_in;
             int result = inflate(&stream, Z_NO_FLUSH);
@@ -79,6 +96,7 @@ struct GzipSource : ByteSource {
     bool started = false;
     bool inputEnded = false;
     bool memberEnded = false;
+    bool padded = false;  // zero bytes came after the last member
     bool finished = false;
     char input[kCompressedChunk];
 };

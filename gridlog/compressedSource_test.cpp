@@ -89,6 +89,29 @@ TEST(CompressedSource, GzipOfSeveralMembers) {
     std::string members = gzipped(half) + gzipped(plain.substr(half.size()));
     expectWholeOrFailed("gzip", members, plain);
 }
+
+// Zero bytes after the last member pad the file: read past after one member
+// or several, however many; anything after them is refused.
+TEST(CompressedSource, GzipPaddedWithZeros) {
+    std::string plain = someLog();
+    std::string half = plain.substr(0, plain.size() / 2);
+    std::string one = gzipped(plain);
+    std::string two = gzipped(half) + gzipped(plain.substr(half.size()));
+    for (const std::string& members : {one, two}) {
+        // 200000 zeros: more than the source reads at once.
+        for (std::size_t zeros : {std::size_t{1}, std::size_t{512}, std::size_t{200000}}) {
+            std::string padded = members + std::string(zeros, '\0');
+            for (std::size_t chunk : {std::size_t{1}, std::size_t{13}, std::size_t{1} << 16}) {
+                Read read = readAll(formatNamed("gzip"), padded, chunk);
+                EXPECT_FALSE(read.failed) << zeros << " zeros, chunk " << chunk;
+                EXPECT_EQ(read.bytes, plain) << zeros << " zeros, chunk " << chunk;
+            }
+        }
+        for (const std::string& after : {std::string("x"), gzipped("1 2 3\n")}) {
+            EXPECT_TRUE(readAll(formatNamed("gzip"), members + std::string(7, '\0') + after, 13).failed);
+        }
+    }
+}
 #endif
 
 #if GRIDCMP_HAVE_ZSTD
