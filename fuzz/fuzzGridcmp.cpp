@@ -10,10 +10,9 @@
 #include <cstring>
 #include <memory>
 
-#include "gridlog/memorySource.h"
-
 #include "report/ReportWriter.h"
 #include "report/runComparison.h"
+#include "tests/support/memorySource.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gridlog/memorySource.h"
+#include "tests/support/memorySource.h"
 
 #if GRIDCMP_HAVE_ZLIB
 #include <zlib.h>
