@@ -19,7 +19,7 @@
 #include "compare/ErrorAccumulators.h"
 #include "gridlog/GridLogReader.h"
 #include "gridlog/cellValue.h"
-#include "gridlog/memorySource.h"
+#include "tests/support/memorySource.h"
 #include "gridlog/tokenStarts.h"
 #include "report/formatDecimal10.h"
 

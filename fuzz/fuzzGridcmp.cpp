@@ -10,11 +10,10 @@
 #include <cstring>
 #include <memory>
 
-#include "gridlog/memorySource.h"
-
 #include "compare/runComparison.h"
 #include "report/ReportWriter.h"
 #include "report/endMessage.h"
+#include "tests/support/memorySource.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "gridlog/GridLogReader.h"
-#include "gridlog/memorySource.h"
+#include "tests/support/memorySource.h"
 
 #include <gtest/gtest.h>
 

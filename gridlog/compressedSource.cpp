@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t kCompressedChunk = 1 << 17;
 
 #if GRIDCMP_HAVE_ZLIB
-// gzip: every member of the file in turn (gzip and pigz may write several).
+// gzip: every member of the file in turn (gzip and pigz may write several),
+// then any zero bytes that pad it.
 struct GzipSource : ByteSource {
     explicit GzipSource(ByteSource& compressedSource) : compressed(compressedSource) {
         std::memset(&stream, 0, sizeof stream);
@@ -49,6 +50,22 @@ struct GzipSource : ByteSource {
                 finished = true;
                 break;
             }
+            if (memberEnded && stream.avail_in > 0 && (padded || stream.next_in[0] == 0)) {
+                // Zero bytes after the last member pad the file (tapes and
+                // some tools leave them, and gzip accepts them); no member
+                // starts with one. Anything after them is refused, not passed
+                // over: it may be what is left of a member.
+                while (stream.avail_in > 0 && stream.next_in[0] == 0) {
+                    ++stream.next_in;
+                    --stream.avail_in;
+                }
+                padded = true;
+                if (stream.avail_in > 0) {
+                    setSourceFailure(*this, 0, "gzip: bytes other than zeros after the zeros that pad its end");
+                    break;
+                }
+                continue;
+            }
             uInt outputBefore = stream.avail_out;
             uInt inputBefore = stream.avail_in;
             int result = inflate(&stream, Z_NO_FLUSH);
@@ -79,13 +96,15 @@ struct GzipSource : ByteSource {
     bool started = false;
     bool inputEnded = false;
     bool memberEnded = false;
+    bool padded = false;  // zero bytes came after the last member
     bool finished = false;
     char input[kCompressedChunk];
 };
 #endif
 
 #if GRIDCMP_HAVE_ZSTD
-// zstd: every frame in turn.
+// zstd: every frame in turn; libzstd passes over skippable frames (pzstd
+// starts with one) wherever they are.
 struct ZstdSource : ByteSource {
     explicit ZstdSource(ByteSource& compressedSource) : compressed(compressedSource), stream(ZSTD_createDStream()) {
         if (!stream) setSourceFailure(*this, 0, "zstd: cannot start decompressing");
@@ -138,51 +157,61 @@ struct ZstdSource : ByteSource {
 };
 #endif
 
+#if GRIDCMP_HAVE_ZLIB
+std::unique_ptr<ByteSource> openGzip(ByteSource& compressed) {
+    return std::unique_ptr<ByteSource>(new GzipSource(compressed));
+}
+#else
+constexpr OpenDecompressing openGzip = nullptr;
+#endif
+
+#if GRIDCMP_HAVE_ZSTD
+std::unique_ptr<ByteSource> openZstd(ByteSource& compressed) {
+    return std::unique_ptr<ByteSource>(new ZstdSource(compressed));
+}
+#else
+constexpr OpenDecompressing openZstd = nullptr;
+#endif
+
+constexpr CompressionFormat kFormats[] = {
+    {"gzip", {{{0x1f, 0x8b}, {0xff, 0xff}, 2}}, GRIDCMP_HAVE_ZLIB != 0, openGzip},
+    // A zstd frame, or a skippable frame (magic 0x184D2A5?, little-endian),
+    // which may come first, as pzstd's does.
+    {"zstd",
+     {{{0x28, 0xb5, 0x2f, 0xfd}, {0xff, 0xff, 0xff, 0xff}, 4}, {{0x50, 0x2a, 0x4d, 0x18}, {0xf0, 0xff, 0xff, 0xff}, 4}},
+     GRIDCMP_HAVE_ZSTD != 0,
+     openZstd},
+};
+
+constexpr bool opensWhereReadable() {
+    for (const CompressionFormat& format : kFormats) {
+        if (format.readable != (format.open != nullptr)) return false;
+    }
+    return true;
+}
+static_assert(opensWhereReadable(), "a format opens a source exactly where the build reads it");
+
+bool startsWith(const unsigned char* first, std::size_t size, const MagicBytes& magic) {
+    if (magic.length == 0 || size < magic.length) return false;
+    for (std::size_t i = 0; i < magic.length; ++i) {
+        if ((first[i] & magic.mask[i]) != magic.bytes[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-Compression compressionOf(const unsigned char* first, std::size_t size) {
-    if (size >= 2 && first[0] == 0x1f && first[1] == 0x8b) return Compression::gzip;
-    if (size >= 4 && first[0] == 0x28 && first[1] == 0xb5 && first[2] == 0x2f && first[3] == 0xfd) {
-        return Compression::zstd;
-    }
-    return Compression::none;
+int compressionFormats(const CompressionFormat** formats) {
+    *formats = kFormats;
+    return static_cast<int>(sizeof kFormats / sizeof kFormats[0]);
 }
 
-bool canDecompress(Compression compression) {
-    switch (compression) {
-        case Compression::none: return true;
-        case Compression::gzip: return GRIDCMP_HAVE_ZLIB != 0;
-        case Compression::zstd: return GRIDCMP_HAVE_ZSTD != 0;
+const CompressionFormat* compressionOf(const unsigned char* first, std::size_t size) {
+    for (const CompressionFormat& format : kFormats) {
+        for (const MagicBytes& magic : format.magic) {
+            if (startsWith(first, size, magic)) return &format;
+        }
     }
-    return false;
-}
-
-const char* compressionName(Compression compression) {
-    switch (compression) {
-        case Compression::none: return "none";
-        case Compression::gzip: return "gzip";
-        case Compression::zstd: return "zstd";
-    }
-    return "none";
-}
-
-std::unique_ptr<ByteSource> decompressingSource(Compression compression, ByteSource& compressed) {
-    switch (compression) {
-        case Compression::none: return nullptr;
-        case Compression::gzip:
-#if GRIDCMP_HAVE_ZLIB
-            return std::unique_ptr<ByteSource>(new GzipSource(compressed));
-#else
-            return nullptr;
-#endif
-        case Compression::zstd:
-#if GRIDCMP_HAVE_ZSTD
-            return std::unique_ptr<ByteSource>(new ZstdSource(compressed));
-#else
-            return nullptr;
-#endif
-    }
-    (void)compressed;
     return nullptr;
 }
 

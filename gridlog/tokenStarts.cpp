@@ -1,5 +1,6 @@
 #include "gridlog/tokenStarts.h"
 
+#include "gridlog/tokenStartsLoop.h"
 #include "platform/cpuFeatures.h"
 #include "platform/fastPaths.h"
 
@@ -25,30 +26,6 @@ int findTokenStartsPlain(const char* line, std::size_t length, std::uint32_t* st
         bool blank = line[i] == ' ';
         if (!blank && !inToken) starts[count++] = static_cast<std::uint32_t>(i);
         inToken = !blank;
-    }
-    return count;
-}
-
-// The token starts of 64 bytes from `blanks`, their blank bytes as bits
-// (byte base + i is bit i): a token starts at a byte that is not a blank,
-// where the byte before is one (or the line starts).
-template <typename BlankBits>
-int findTokenStartsBy64(const char* line, std::size_t length, std::uint32_t* starts, int capacity,
-                        BlankBits blankBits) {
-    int count = 0;
-    std::uint64_t carry = 0;  // the last byte of the previous 64 was not a blank
-    for (std::size_t base = 0; base < length; base += 64) {
-        std::uint64_t blanks = blankBits(line + base);
-        std::size_t inLine = length - base;
-        std::uint64_t valid = inLine >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << inLine) - 1;
-        std::uint64_t text = ~blanks & valid;
-        std::uint64_t tokenStarts = text & ~((text << 1) | carry);
-        carry = text >> 63;
-        while (tokenStarts) {
-            starts[count++] = static_cast<std::uint32_t>(base + lowestSetBit(tokenStarts));
-            if (count == capacity) return count;
-            tokenStarts &= tokenStarts - 1;
-        }
     }
     return count;
 }

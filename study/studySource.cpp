@@ -33,7 +33,7 @@ struct PrefixedSource : ByteSource {
         if (got == 0 && inner.failed()) setSourceFailure(*this, inner.systemError, inner.failure);
         return got;
     }
-    unsigned char prefix[4];
+    unsigned char prefix[kLongestMagic];
     std::size_t size;
     std::size_t given = 0;
     ByteSource& inner;
@@ -60,7 +60,7 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
         return source;
     }
     source->file.reset(new FileSource(source->stream));
-    unsigned char first[4];
+    unsigned char first[kLongestMagic];
     std::size_t looked = 0;
     while (looked < sizeof first) {
         std::size_t got = source->file->read(reinterpret_cast<char*>(first) + looked, sizeof first - looked);
@@ -70,16 +70,16 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
     source->withPrefix.reset(new PrefixedSource(first, looked, *source->file));
     source->outer = source->withPrefix.get();
     source->compression = compressionOf(first, looked);
-    if (source->compression == Compression::none) return source;
-    if (!canDecompress(source->compression)) {
+    if (!source->compression) return source;
+    if (!source->compression->readable) {
         char reason[160];
         std::snprintf(reason, sizeof reason, "it is %s-compressed, and this build of gridcmp-study reads no %s",
-                      compressionName(source->compression), compressionName(source->compression));
+                      source->compression->name, source->compression->name);
         source->decompressed.reset(new FailedSource(0, reason));
         source->outer = source->decompressed.get();
         return source;
     }
-    source->decompressed = decompressingSource(source->compression, *source->withPrefix);
+    source->decompressed = source->compression->open(*source->withPrefix);
     source->outer = source->decompressed.get();
     if (slots) {
         source->threaded.reset(new ThreadedSource(*source->decompressed, slots));
@@ -89,9 +89,17 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
 }
 
 const char* readableCompressions() {
-    bool gzip = canDecompress(Compression::gzip);
-    bool zstd = canDecompress(Compression::zstd);
-    return gzip && zstd ? "gzip, zstd" : gzip ? "gzip" : zstd ? "zstd" : "none";
+    static char names[128];  // room for many more names than there are formats
+    const CompressionFormat* formats;
+    int count = compressionFormats(&formats);
+    std::size_t used = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!formats[i].readable) continue;
+        int wrote = std::snprintf(names + used, sizeof names - used, "%s%s", used ? ", " : "", formats[i].name);
+        if (wrote < 0 || used + static_cast<std::size_t>(wrote) >= sizeof names) break;
+        used += static_cast<std::size_t>(wrote);
+    }
+    return used ? names : "none";
 }
 
 }  // namespace gridcmp

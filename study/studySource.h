@@ -15,7 +15,7 @@ namespace gridcmp {
 struct StudySource {
     ByteSource& bytes() { return *outer; }
 
-    Compression compression = Compression::none;
+    const CompressionFormat* compression = nullptr;  // nullptr: read as it is
     std::FILE* stream = nullptr;
     std::unique_ptr<ByteSource> file;          // the file's own bytes ...
     std::unique_ptr<ByteSource> withPrefix;    // ... with the bytes looked at first given back
@@ -35,8 +35,8 @@ struct StudySource {
 // while it works.
 std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots);
 
-// The compressed formats this build reads, for --version: "gzip, zstd",
-// "gzip", "zstd" or "none".
+// The compressed formats this build reads, in the table's order, for
+// --version: "gzip, zstd", "gzip", "zstd" or "none".
 const char* readableCompressions();
 
 }  // namespace gridcmp

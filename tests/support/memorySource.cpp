@@ -1,4 +1,4 @@
-#include "gridlog/memorySource.h"
+#include "tests/support/memorySource.h"
 
 #include <algorithm>
 #include <cerrno>
