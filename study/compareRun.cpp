@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "report/runComparison.h"
@@ -10,7 +9,6 @@
 #include "study/studySource.h"
 #include "study/escapedText.h"
 #include "study/runFigures.h"
-#include "study/studyCells.h"
 #include "study/studyTable.h"
 
 namespace gridcmp {
@@ -31,10 +29,22 @@ struct Collector : ComparisonReceiver {
     BlockStatistics* statistics() override { return &kept; }
 
     bool wantsRowsOf(const char* label) override {
-        return rows.cells && std::strcmp(label, options.cellsLabel.c_str()) == 0;
+        for (int i = 0; i < kStudyOutputCount; ++i) {
+            if (rows.sinks[i] && kStudyOutputs[i].wantsRowsOf && kStudyOutputs[i].wantsRowsOf(options, label)) {
+                return true;
+            }
+        }
+        return false;
     }
 
-    void rowCompared(const RowPair& pair) override { writeCellsRows(rows.cells, summary.name.c_str(), pair); }
+    void rowCompared(const RowPair& pair) override {
+        for (int i = 0; i < kStudyOutputCount; ++i) {
+            const StudyOutput& output = kStudyOutputs[i];
+            if (rows.sinks[i] && output.wantsRowsOf && output.wantsRowsOf(options, pair.label)) {
+                output.writeRowPair(rows.sinks[i], summary.name.c_str(), pair);
+            }
+        }
+    }
 
     void labelsOutOfNumericOrder(const char* skipped, const char* other, bool skippedIsOriginal) override {
         summary.skippedLabel = skipped;
@@ -87,7 +97,9 @@ void Collector::blockCompleted(const BlockResult& result) {
             outcome.firstBlockOver = NamedBlock{true, result.label, value};
         }
     }
-    if (rows.table) writeTableRow(rows.table, row);
+    for (int i = 0; i < kStudyOutputCount; ++i) {
+        if (rows.sinks[i] && kStudyOutputs[i].writeBlock) kStudyOutputs[i].writeBlock(rows.sinks[i], row);
+    }
 }
 
 // The blocks a log still has from where it stands: the one it stands on, and

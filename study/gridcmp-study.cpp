@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
+#include <memory>
 #include <vector>
 
 #include "study/StudyOptions.h"
@@ -21,13 +21,11 @@
 #include "study/lineFeed.h"
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
-#include "study/rowSpool.h"
-#include "study/studyCells.h"
+#include "study/runRows.h"
 #include "study/studyInputs.h"
-#include "study/studyJson.h"
+#include "study/studyOutputs.h"
 #include "study/studyReport.h"
 #include "study/studySource.h"
-#include "study/studyTable.h"
 
 #ifndef GRIDCMP_VERSION
 #define GRIDCMP_VERSION "unknown"
@@ -44,49 +42,31 @@ int usageError(const std::string& error) {
     return 2;
 }
 
-// An output of rows gathered from runs side by side: the file, and the spool
-// that holds each run's rows until all are done.
-struct RowsOutput {
-    bool wanted = false;
-    OutputFile file;
-    RowSpool spool;
-};
-
-bool openRowsOutput(RowsOutput& output, const std::string& destination, int runs, std::string& error) {
-    output.wanted = !destination.empty();
-    if (!output.wanted) return true;
-    if (!openOutputFile(output.file, destination, error)) return false;
-    if (openRowSpool(output.spool, runs, error)) return true;
-    finishOutputFile(output.file, false);
-    return false;
+void sayCannotWrite(const StudyOutput& output, const OutputFile& file, int error) {
+    std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", output.name,
+                 file.toStandardOutput ? "to standard output" : file.destination.c_str(), std::strerror(error));
 }
 
-// Writes the header and every run's rows, in run order, and renames the file
-// into place, unless rows of a run were lost. Says why when it cannot.
-bool writeRowsOutput(RowsOutput& output, void (*writeHeader)(std::FILE*), const std::vector<RunSummary>& runs,
-                     const char* what) {
-    if (!output.wanted) return true;
-    writeHeader(output.file.out);
-    int failed = writeSpooledRows(output.spool, output.file.out);
+// Writes output `k`, an output of rows: its header, then every run's rows in
+// run order; and renames it into place, unless rows of a run were lost.
+// Says why when it cannot.
+bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
+    const StudyOutput& output = kStudyOutputs[k];
+    output.writeHeader(file.out);
+    int failed = 0;
+    for (RunRows& rows : rowsOfRuns) {
+        if (!rows.sinks[k]) continue;
+        int copied = copyRunRows(rows.sinks[k], file.out);
+        rows.sinks[k] = nullptr;
+        if (failed == 0) failed = copied;
+    }
     for (const RunSummary& run : runs) {
         if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;  // not whole without them
     }
-    int finished = finishOutputFile(output.file, failed == 0);
+    int finished = finishOutputFile(file, failed == 0);
     if (failed == 0) failed = finished;
-    if (failed != 0) {
-        std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", what,
-                     output.file.toStandardOutput ? "to standard output" : output.file.destination.c_str(),
-                     std::strerror(failed));
-    }
+    if (failed != 0) sayCannotWrite(output, file, failed);
     return failed == 0;
-}
-
-// A temporary file for one run's rows; 0, or the errno of the failure.
-int openRowsOfRun(const RowsOutput& output, std::FILE*& rows) {
-    rows = nullptr;
-    if (!output.wanted) return 0;
-    rows = openRunRows();
-    return rows ? 0 : errno;
 }
 
 }  // namespace
@@ -106,18 +86,17 @@ int main(int argc, char** argv) {
     std::string problem = studyInputsProblem(options);
     if (!problem.empty()) return usageError(problem);
 
-    RowsOutput table;
-    RowsOutput cells;
-    OutputFile json;
-    if (!openRowsOutput(table, options.table, runCount, error) ||
-        !openRowsOutput(cells, options.cells, runCount, error) ||
-        (!options.json.empty() && !openOutputFile(json, options.json, error))) {
-        finishOutputFile(table.file, false);
-        finishOutputFile(cells.file, false);
-        return usageError(error);
+    OutputFile files[kStudyOutputCount];
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        const std::string& destination = options.*kStudyOutputs[k].destination;
+        if (!destination.empty() && !openOutputFile(files[k], destination, error)) {
+            for (OutputFile& file : files) finishOutputFile(file, false);
+            return usageError(error);
+        }
     }
 
     std::vector<RunSummary> runs(runCount);
+    std::vector<RunRows> rowsOfRuns(runCount);
     // The original is read and converted once, on a thread of its own, for
     // every run; the runs go side by side, as many working at a time as -j
     // allows (each waits, without its slot, for what it needs from another).
@@ -134,18 +113,21 @@ int main(int argc, char** argv) {
     }
     bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
-        RunRows rows;
-        int rowsError = openRowsOfRun(table, rows.table);
-        if (rowsError == 0) rowsError = openRowsOfRun(cells, rows.cells);
+        RunRows& rows = rowsOfRuns[i];
+        int rowsError = 0;
+        for (int k = 0; k < kStudyOutputCount; ++k) {
+            if (!files[k].out || !kStudyOutputs[k].writeHeader || rowsError != 0) continue;
+            rows.sinks[k] = openRunRows();
+            if (!rows.sinks[k]) rowsError = errno;
+        }
         // Where every run can have two cores of its own beside the original's
         // (not on two cores: three threads there take longer than two), the
         // quantized logs are converted on threads of their own too.
         runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
                              jobs > 2 * runCount);
         if (original) original->leave(i);
-        for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
-            if (!file) continue;
-            int failed = spoolRunRows(output->spool, i, file);
+        for (std::FILE* sink : rows.sinks) {
+            int failed = sink ? flushRunRows(sink) : 0;
             if (rowsError == 0) rowsError = failed;
         }
         if (rowsError != 0) {
@@ -155,41 +137,45 @@ int main(int argc, char** argv) {
     });
     if (!started) {
         original.reset();
-        finishOutputFile(table.file, false);
-        finishOutputFile(cells.file, false);
-        finishOutputFile(json, false);
+        for (OutputFile& file : files) finishOutputFile(file, false);
         std::fprintf(stderr, "gridcmp-study: cannot start a thread for each of the %d runs: give fewer at a time\n",
                      runCount);
         return 2;
     }
 
-    bool written = writeRowsOutput(table, writeTableHeader, runs, "table");
-    written = writeRowsOutput(cells, writeCellsHeader, runs, "cells") && written;
-
-    bool outputOnStandardOutput =
-        table.file.toStandardOutput || cells.file.toStandardOutput || json.toStandardOutput;
+    bool written = true;
+    bool outputOnStandardOutput = false;
+    bool writtenAtEndOnStandardOutput = false;
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        outputOnStandardOutput = outputOnStandardOutput || files[k].toStandardOutput;
+        if (kStudyOutputs[k].writeAtEnd && files[k].toStandardOutput) writtenAtEndOnStandardOutput = true;
+        if (files[k].out && kStudyOutputs[k].writeHeader) {
+            written = writeRowsOutput(files[k], k, rowsOfRuns, runs) && written;
+        }
+    }
     StudyVerdict verdict = judgeStudy(runs, options);
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
     if (!options.quiet) writeDiagnostics(stderr, verdict);
     int status = verdict.exitStatus;
     if (!written) status = 2;
-    // The JSON summary says the exit status: whatever else could fail is
-    // known before it is written (but for the JSON itself on standard output).
+    // What is written at the end (the JSON summary) says the exit status:
+    // whatever else could fail is known before it is written (but for that
+    // output itself on standard output).
     auto standardOutputFailed = [] {
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
         std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
         return true;
     };
-    if (!json.toStandardOutput && standardOutputFailed()) status = 2;
-    if (json.out) {
-        writeStudyJson(json.out, runs, verdict, options, status, GRIDCMP_VERSION);
-        int failed = finishOutputFile(json, true);
+    if (!writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        if (!files[k].out || !kStudyOutputs[k].writeAtEnd) continue;
+        kStudyOutputs[k].writeAtEnd(files[k].out, StudyEnd{runs, verdict, options, status, GRIDCMP_VERSION});
+        int failed = finishOutputFile(files[k], true);
         if (failed != 0) {
-            std::fprintf(stderr, "gridcmp-study: cannot write the JSON summary %s: %s\n",
-                         json.toStandardOutput ? "to standard output" : options.json.c_str(), std::strerror(failed));
+            sayCannotWrite(kStudyOutputs[k], files[k], failed);
             status = 2;
         }
     }
-    if (json.toStandardOutput && standardOutputFailed()) status = 2;
+    if (writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
     return status;
 }
