@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     OutputFile files[kStudyOutputCount];
     for (int k = 0; k < kStudyOutputCount; ++k) {
         const std::string& destination = options.*kStudyOutputs[k].destination;
-        if (!destination.empty() && !openOutputFile(files[k], destination, error)) {
+        if (!destination.empty() && !openOutputFile(files[k], destination, &error)) {
             for (OutputFile& file : files) finishOutputFile(file, false);
             return usageError(error);
         }
