@@ -7,11 +7,15 @@
 // every block (--table), every cell of chosen blocks (--cells) and a JSON
 // summary (--json); a diagnostic on standard error for everything that a
 // comparison passes over in silence; gates that fail a run (--fail-if).
+//
+// The outputs replace earlier files only once the summary is written, and
+// only when the exit status is not 2: a study that could not be done whole
+// leaves every earlier output as it was.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "study/StudyOptions.h"
@@ -42,14 +46,21 @@ int usageError(const std::string& error) {
     return 2;
 }
 
+// Removes every output's temporary file, replacing nothing, and gives back
+// `status`.
+int dropOutputs(OutputFile* files, int status) {
+    for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false);
+    return status;
+}
+
 void sayCannotWrite(const StudyOutput& output, const OutputFile& file, int error) {
     std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", output.name,
                  file.toStandardOutput ? "to standard output" : file.destination.c_str(), std::strerror(error));
 }
 
 // Writes output `k`, an output of rows: its header, then every run's rows in
-// run order; and renames it into place, unless rows of a run were lost.
-// Says why when it cannot.
+// run order; and closes it. It is whole only with every run's rows. Says
+// why when it is not.
 bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
     const StudyOutput& output = kStudyOutputs[k];
     output.writeHeader(file.out);
@@ -61,17 +72,15 @@ bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, 
         if (failed == 0) failed = copied;
     }
     for (const RunSummary& run : runs) {
-        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;  // not whole without them
+        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;
     }
-    int finished = finishOutputFile(file, failed == 0);
-    if (failed == 0) failed = finished;
+    int closed = closeOutputFile(file);
+    if (failed == 0) failed = closed;
     if (failed != 0) sayCannotWrite(output, file, failed);
     return failed == 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int study(int argc, char** argv, OutputFile* files) {
     StudyOptions options;
     std::string error;
     switch (parseStudyOptions(argc, argv, options, error)) {
@@ -85,13 +94,10 @@ int main(int argc, char** argv) {
     const int runCount = static_cast<int>(options.quantized.size());
     std::string problem = studyInputsProblem(options);
     if (!problem.empty()) return usageError(problem);
-
-    OutputFile files[kStudyOutputCount];
     for (int k = 0; k < kStudyOutputCount; ++k) {
         const std::string& destination = options.*kStudyOutputs[k].destination;
         if (!destination.empty() && !openOutputFile(files[k], destination, &error)) {
-            for (OutputFile& file : files) finishOutputFile(file, false);
-            return usageError(error);
+            return dropOutputs(files, usageError(error));
         }
     }
 
@@ -135,12 +141,12 @@ int main(int argc, char** argv) {
             runs[i].tableWriteError = rowsError;
         }
     });
+    original.reset();  // its thread reads the source
+    originalSource.reset();
     if (!started) {
-        original.reset();
-        for (OutputFile& file : files) finishOutputFile(file, false);
         std::fprintf(stderr, "gridcmp-study: cannot start a thread for each of the %d runs: give fewer at a time\n",
                      runCount);
-        return 2;
+        return dropOutputs(files, 2);
     }
 
     bool written = true;
@@ -156,26 +162,44 @@ int main(int argc, char** argv) {
     StudyVerdict verdict = judgeStudy(runs, options);
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
     if (!options.quiet) writeDiagnostics(stderr, verdict);
-    int status = verdict.exitStatus;
-    if (!written) status = 2;
-    // What is written at the end (the JSON summary) says the exit status:
-    // whatever else could fail is known before it is written (but for that
-    // output itself on standard output).
+    int status = written ? verdict.exitStatus : 2;
     auto standardOutputFailed = [] {
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
         std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
         return true;
     };
+    // What is written at the end (the JSON summary) says the exit status:
+    // whatever else could fail is known before (but for that output itself
+    // on standard output).
     if (!writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
     for (int k = 0; k < kStudyOutputCount; ++k) {
         if (!files[k].out || !kStudyOutputs[k].writeAtEnd) continue;
         kStudyOutputs[k].writeAtEnd(files[k].out, StudyEnd{runs, verdict, options, status, GRIDCMP_VERSION});
-        int failed = finishOutputFile(files[k], true);
+        int failed = closeOutputFile(files[k]);
         if (failed != 0) {
             sayCannotWrite(kStudyOutputs[k], files[k], failed);
             status = 2;
         }
     }
     if (writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
+
+    // Only now, the summary written, are earlier outputs replaced; none when
+    // the study fails to be done whole (exit status 2).
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        int failed = finishOutputFile(files[k], status != 2);
+        if (failed != 0) {
+            sayCannotWrite(kStudyOutputs[k], files[k], failed);
+            status = 2;
+        }
+    }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Static: the signal handler finds their temporary files through them
+    // until the end.
+    static OutputFile files[kStudyOutputCount];
+    return study(argc, argv, files);
 }
