@@ -26,6 +26,7 @@
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
 #include "study/runRows.h"
+#include "study/standardStreams.h"
 #include "study/studyInputs.h"
 #include "study/studyOutputs.h"
 #include "study/studyReport.h"
@@ -80,7 +81,7 @@ bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, 
     return failed == 0;
 }
 
-int study(int argc, char** argv, OutputFile* files) {
+int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams& closed) {
     StudyOptions options;
     std::string error;
     switch (parseStudyOptions(argc, argv, options, error)) {
@@ -163,9 +164,13 @@ int study(int argc, char** argv, OutputFile* files) {
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
     if (!options.quiet) writeDiagnostics(stderr, verdict);
     int status = written ? verdict.exitStatus : 2;
-    auto standardOutputFailed = [] {
+    auto standardOutputFailed = [&] {
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
-        std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+        if (closed.output) {
+            std::fputs("gridcmp-study: cannot write to standard output: it is closed\n", stderr);
+        } else {
+            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+        }
         return true;
     };
     // What is written at the end (the JSON summary) says the exit status:
@@ -198,8 +203,16 @@ int study(int argc, char** argv, OutputFile* files) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything is opened: no output may take a closed standard
+    // descriptor.
+    ClosedStandardStreams closed;
+    std::string error;
+    if (!holdClosedStandardStreams(&closed, &error)) {
+        std::fprintf(stderr, "gridcmp-study: %s\n", error.c_str());
+        return 2;
+    }
     // Static: the signal handler finds their temporary files through them
     // until the end.
     static OutputFile files[kStudyOutputCount];
-    return study(argc, argv, files);
+    return study(argc, argv, files, closed);
 }
