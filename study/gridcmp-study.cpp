@@ -15,13 +15,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
 #include "study/cpuSlots.h"
 #include "study/diagnostics.h"
+#include "study/escapedText.h"
 #include "study/lineFeed.h"
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
@@ -52,6 +55,36 @@ int usageError(const std::string& error) {
 int dropOutputs(OutputFile* files, int status) {
     for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false);
     return status;
+}
+
+// Why a part of the study could not go on: out of memory, or a thread it
+// needs could not start.
+struct Trouble {
+    const char* what = nullptr;  // nullptr: none
+    int error = 0;               // the system's reason, where there is one
+};
+
+// Does `work`, and says what stopped it, if anything did: the exceptions end
+// here, at the part that started the work.
+template <typename Work>
+Trouble troubleOf(Work work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        return Trouble{"out of memory", 0};
+    } catch (const std::system_error& failure) {
+        return Trouble{"cannot start a thread", failure.code().value()};
+    }
+    return Trouble{};
+}
+
+void sayTrouble(const std::string& part, const Trouble& trouble) {
+    std::string name = escapedText(part.c_str());
+    if (trouble.error != 0) {
+        std::fprintf(stderr, "gridcmp-study: %s: %s: %s\n", name.c_str(), trouble.what, std::strerror(trouble.error));
+    } else {
+        std::fprintf(stderr, "gridcmp-study: %s: %s\n", name.c_str(), trouble.what);
+    }
 }
 
 void sayCannotWrite(const StudyOutput& output, const OutputFile& file, int error) {
@@ -104,6 +137,7 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
 
     std::vector<RunSummary> runs(runCount);
     std::vector<RunRows> rowsOfRuns(runCount);
+    std::vector<Trouble> troubles(runCount);
     // The original is read and converted once, on a thread of its own, for
     // every run; the runs go side by side, as many working at a time as -j
     // allows (each waits, without its slot, for what it needs from another).
@@ -115,23 +149,34 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     std::unique_ptr<StudySource> originalSource;
     std::unique_ptr<LineFeed> original;
     if (runCount > 1 || jobs > 1) {
-        originalSource = openStudySource(options.original.c_str(), decompression);
-        original.reset(new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+        Trouble trouble = troubleOf([&] {
+            originalSource = openStudySource(options.original.c_str(), decompression);
+            original.reset(
+                new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+        });
+        if (trouble.what) {
+            originalSource.reset();
+            sayTrouble(options.original, trouble);
+            return dropOutputs(files, 2);
+        }
     }
     bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
         RunRows& rows = rowsOfRuns[i];
         int rowsError = 0;
-        for (int k = 0; k < kStudyOutputCount; ++k) {
-            if (!files[k].out || !kStudyOutputs[k].writeHeader || rowsError != 0) continue;
-            rows.sinks[k] = openRunRows();
-            if (!rows.sinks[k]) rowsError = errno;
-        }
-        // Where every run can have two cores of its own beside the original's
-        // (not on two cores: three threads there take longer than two), the
-        // quantized logs are converted on threads of their own too.
-        runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
-                             jobs > 2 * runCount);
+        troubles[i] = troubleOf([&] {
+            for (int k = 0; k < kStudyOutputCount; ++k) {
+                if (!files[k].out || !kStudyOutputs[k].writeHeader || rowsError != 0) continue;
+                rows.sinks[k] = openRunRows();
+                if (!rows.sinks[k]) rowsError = errno;
+            }
+            // Where every run can have two cores of its own beside the
+            // original's (not on two cores: three threads there take longer
+            // than two), the quantized logs are converted on threads of their
+            // own too.
+            runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
+                                 jobs > 2 * runCount);
+        });
         if (original) original->leave(i);
         for (std::FILE* sink : rows.sinks) {
             int failed = sink ? flushRunRows(sink) : 0;
@@ -149,6 +194,13 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
                      runCount);
         return dropOutputs(files, 2);
     }
+    bool troubled = false;
+    for (int i = 0; i < runCount; ++i) {
+        if (!troubles[i].what) continue;
+        sayTrouble(options.names[i], troubles[i]);
+        troubled = true;
+    }
+    if (troubled) return dropOutputs(files, 2);
 
     bool written = true;
     bool outputOnStandardOutput = false;
@@ -214,5 +266,9 @@ int main(int argc, char** argv) {
     // Static: the signal handler finds their temporary files through them
     // until the end.
     static OutputFile files[kStudyOutputCount];
-    return study(argc, argv, files, closed);
+    int status = 2;
+    Trouble trouble = troubleOf([&] { status = study(argc, argv, files, closed); });
+    if (!trouble.what) return status;
+    std::fprintf(stderr, "gridcmp-study: %s\n", trouble.what);
+    return dropOutputs(files, 2);
 }
