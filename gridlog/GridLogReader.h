@@ -120,8 +120,8 @@ private:
 // Opens `path` for reading. A file that cannot be opened leaves the reader
 // unopened (systemError() says why): every readLine() then gives an empty
 // line and atEnd() stays false. A reader may be opened or attached again
-// after closeLog, and keeps its buffers; `path` must outlive its use. Buffers
-// are allocated here and at the first line: failure throws std::bad_alloc.
+// after closeLog, and keeps its buffers; `path` must outlive its use. Its
+// buffers are allocated here, or by attaching: failure throws std::bad_alloc.
 void openLog(GridLogReader& reader, const char* path, LogLimits limits = LogLimits());
 
 // Reads from an already open stream instead of a named file; the caller keeps

@@ -12,6 +12,14 @@ constexpr std::size_t kReadChunkBytes = 1 << 18;
 }  // namespace
 
 void ByteLines::restart(ByteSource& source, std::size_t lineCapacity) {
+    if (bufferCapacity_ < lineCapacity) {
+        // A whole line and one read after it; +1 for the NUL after a last
+        // line, then what the row split reads ahead. Not cleared: only the
+        // bytes read are ever looked at, so a large buffer costs no memory
+        // until used.
+        bytes_.reset(new char[lineCapacity + kReadChunkBytes + 1 + kLineReadAhead]);
+        bufferCapacity_ = lineCapacity;
+    }
     source_ = &source;
     lineCapacity_ = lineCapacity;
     start_ = 0;
@@ -25,14 +33,6 @@ void ByteLines::restart(ByteSource& source, std::size_t lineCapacity) {
 // chunk more after them; false when the source has no more to give (at its
 // end, or because it failed).
 bool ByteLines::refill() {
-    if (bufferCapacity_ < lineCapacity_) {
-        // A whole line and one read after it; +1 for the NUL after a last
-        // line, then what the row split reads ahead. Not cleared: only the
-        // bytes read are ever looked at, so a large buffer costs no memory
-        // until used.
-        bytes_.reset(new char[lineCapacity_ + kReadChunkBytes + 1 + kLineReadAhead]);
-        bufferCapacity_ = lineCapacity_;
-    }
     char* bytes = bytes_.get();
     std::size_t pending = end_ - start_;
     std::memmove(bytes, bytes + start_, pending);

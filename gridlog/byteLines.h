@@ -18,9 +18,9 @@ struct ByteLines : LineSupply {
     SuppliedLine nextLine() override;
 
     // Reads `source` (which the caller keeps) from its start. The buffer, of
-    // lineCapacity bytes and one read more, is allocated at the first line
-    // and kept for a later source of no longer lines; allocation failure
-    // throws std::bad_alloc.
+    // lineCapacity bytes and one read more, is allocated here (failure
+    // throws std::bad_alloc, on the caller's thread, not the reading one) and
+    // kept for a later source of no longer lines.
     void restart(ByteSource& source, std::size_t lineCapacity);
 
 private:
@@ -28,7 +28,7 @@ private:
 
     ByteSource* source_ = nullptr;
     std::size_t lineCapacity_ = 0;
-    std::size_t bufferCapacity_ = 0;  // of the lines bytes_ has room for
+    std::size_t bufferCapacity_ = 0;  // the longest line bytes_ has room for
     std::unique_ptr<char[]> bytes_;
     std::size_t start_ = 0;  // bytes [start_, end_) are read but not yet delivered
     std::size_t end_ = 0;

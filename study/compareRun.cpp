@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "compare/runComparison.h"
@@ -11,7 +10,6 @@
 #include "study/studySource.h"
 #include "study/escapedText.h"
 #include "study/runFigures.h"
-#include "study/studyCells.h"
 #include "study/studyTable.h"
 
 namespace gridcmp {
@@ -32,10 +30,22 @@ struct Collector : ComparisonReceiver {
     BlockStatistics* statistics() override { return &kept; }
 
     bool wantsRowsOf(const char* label) override {
-        return rows.cells && std::strcmp(label, options.cellsLabel.c_str()) == 0;
+        for (int i = 0; i < kStudyOutputCount; ++i) {
+            if (rows.sinks[i] && kStudyOutputs[i].wantsRowsOf && kStudyOutputs[i].wantsRowsOf(options, label)) {
+                return true;
+            }
+        }
+        return false;
     }
 
-    void rowCompared(const RowPair& pair) override { writeCellsRows(rows.cells, summary.name.c_str(), pair); }
+    void rowCompared(const RowPair& pair) override {
+        for (int i = 0; i < kStudyOutputCount; ++i) {
+            const StudyOutput& output = kStudyOutputs[i];
+            if (rows.sinks[i] && output.wantsRowsOf && output.wantsRowsOf(options, pair.label)) {
+                output.writeRowPair(rows.sinks[i], summary.name.c_str(), pair);
+            }
+        }
+    }
 
     void labelsOutOfNumericOrder(const char* skipped, const char* other, bool skippedIsOriginal) override {
         summary.skippedLabel = skipped;
@@ -90,7 +100,9 @@ void Collector::blockCompleted(const BlockResult& result) {
             outcome.firstBlockOver = NamedBlock{true, result.label, value};
         }
     }
-    if (rows.table) writeTableRow(rows.table, row);
+    for (int i = 0; i < kStudyOutputCount; ++i) {
+        if (rows.sinks[i] && kStudyOutputs[i].writeBlock) kStudyOutputs[i].writeBlock(rows.sinks[i], row);
+    }
 }
 
 // The blocks a log still has from where it stands: the one it stands on, and
@@ -112,6 +124,28 @@ std::string endMessageOf(char* text, std::size_t length) {
     return escapedText(message.c_str());
 }
 
+// The sources and the conversion a run starts beneath it, stopped when it
+// ends, however it ends (out of memory too): their threads may need a slot
+// to see that they are to stop, and the run's is given up meanwhile.
+struct ThreadsBeneath {
+    explicit ThreadsBeneath(CpuSlots* cpuSlots) : slots(cpuSlots) {}
+    ~ThreadsBeneath() { stop(); }
+    void stop() {
+        if (!originalSource && !quantizedSource && !quantizedFeed) return;
+        SlotGivenUp idle(slots);
+        quantizedFeed.reset();  // its thread reads the source
+        quantizedSource.reset();
+        originalSource.reset();
+    }
+    ThreadsBeneath(const ThreadsBeneath&) = delete;
+    ThreadsBeneath& operator=(const ThreadsBeneath&) = delete;
+
+    CpuSlots* slots;
+    std::unique_ptr<StudySource> originalSource;
+    std::unique_ptr<StudySource> quantizedSource;
+    std::unique_ptr<LineFeed> quantizedFeed;
+};
+
 }  // namespace
 
 RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply* original, CpuSlots* slots,
@@ -123,22 +157,22 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.gates.resize(options.gates.size());
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
-    std::unique_ptr<StudySource> originalSource;
+    ThreadsBeneath beneath(slots);
     if (original) {
         attachLogSupply(*originalLog, *original, summary.original.c_str(), kStudyLimits);
     } else {
-        originalSource = openStudySource(summary.original.c_str(), slots);
-        attachLogSource(*originalLog, originalSource->bytes(), summary.original.c_str(), kStudyLimits);
+        beneath.originalSource = openStudySource(summary.original.c_str(), slots);
+        attachLogSource(*originalLog, beneath.originalSource->bytes(), summary.original.c_str(), kStudyLimits);
     }
-    std::unique_ptr<StudySource> quantizedSource = openStudySource(summary.quantized.c_str(), slots);
+    beneath.quantizedSource = openStudySource(summary.quantized.c_str(), slots);
+    ByteSource& quantizedBytes = beneath.quantizedSource->bytes();
     // With cores to spare, the quantized log is converted on a thread of its
     // own too, and this one only compares.
-    std::unique_ptr<LineFeed> quantizedFeed;
     if (slots && quantizedOnItsOwnThread) {
-        quantizedFeed.reset(new LineFeed(quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits, 1, slots));
-        attachLogSupply(*quantizedLog, quantizedFeed->reader(0), summary.quantized.c_str(), kStudyLimits);
+        beneath.quantizedFeed.reset(new LineFeed(quantizedBytes, summary.quantized.c_str(), kStudyLimits, 1, slots));
+        attachLogSupply(*quantizedLog, beneath.quantizedFeed->reader(0), summary.quantized.c_str(), kStudyLimits);
     } else {
-        attachLogSource(*quantizedLog, quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits);
+        attachLogSource(*quantizedLog, quantizedBytes, summary.quantized.c_str(), kStudyLimits);
     }
 
     Collector collector(summary, options, rows);
@@ -187,14 +221,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
-    {
-        // The threads beneath (conversion, decompression) may need a slot to
-        // see that they are to stop: this one's is given up meanwhile.
-        SlotGivenUp idle(slots);
-        quantizedFeed.reset();  // its thread reads the source
-        quantizedSource.reset();
-        originalSource.reset();
-    }
+    beneath.stop();
     closeLog(*originalLog);
     closeLog(*quantizedLog);
     return summary;

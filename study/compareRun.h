@@ -9,16 +9,9 @@
 #include "study/RunSummary.h"
 #include "study/StudyOptions.h"
 #include "study/cpuSlots.h"
+#include "study/runRows.h"
 
 namespace gridcmp {
-
-// Where a run writes its rows as it goes (nullptr: not wanted): one table row
-// per completed block (studyTable.h), and one cells row per compared cell of
-// the blocks labelled options.cellsLabel (studyCells.h).
-struct RunRows {
-    std::FILE* table = nullptr;
-    std::FILE* cells = nullptr;
-};
 
 // What the study reads: wider grids than gridcmp's 400 columns (a 0.25-degree
 // global grid has 1440), rows of up to 65536 values, in lines of up to
@@ -27,11 +20,14 @@ constexpr LogLimits kStudyLimits{std::size_t{1} << 22, 65536};
 
 // Compares the original log, whose lines come converted from `original` (read
 // with kStudyLimits; nullptr: the run reads it itself), with quantized log
-// `run` of the options, and sums up the run, its gates included. Opens and
-// closes the logs it reads itself.
+// `run` of the options, and sums up the run, its gates included; writes its
+// rows of each output to that output's sink in `rows`. Opens and closes the
+// logs it reads itself.
 // When `slots` is given, decompresses it on a thread of its own that holds one
 // of them, and with `quantizedOnItsOwnThread` converts it on another. Memory
-// stays the same whatever the logs' size.
+// stays the same whatever the logs' size. Out of memory, or where a thread
+// cannot start, it throws (std::bad_alloc, std::system_error) once the
+// threads it started have stopped.
 RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply* original, CpuSlots* slots,
                       bool quantizedOnItsOwnThread);
 

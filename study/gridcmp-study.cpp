@@ -7,27 +7,33 @@
 // every block (--table), every cell of chosen blocks (--cells) and a JSON
 // summary (--json); a diagnostic on standard error for everything that a
 // comparison passes over in silence; gates that fail a run (--fail-if).
+//
+// The outputs replace earlier files only once the summary is written, and
+// only when the exit status is not 2: a study that could not be done whole
+// leaves every earlier output as it was.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
-#include <utility>
+#include <system_error>
 #include <vector>
 
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
 #include "study/cpuSlots.h"
 #include "study/diagnostics.h"
+#include "study/escapedText.h"
 #include "study/lineFeed.h"
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
-#include "study/rowSpool.h"
-#include "study/studyCells.h"
+#include "study/runRows.h"
+#include "study/standardStreams.h"
 #include "study/studyInputs.h"
-#include "study/studyJson.h"
+#include "study/studyOutputs.h"
 #include "study/studyReport.h"
 #include "study/studySource.h"
-#include "study/studyTable.h"
 
 #ifndef GRIDCMP_VERSION
 #define GRIDCMP_VERSION "unknown"
@@ -44,54 +50,71 @@ int usageError(const std::string& error) {
     return 2;
 }
 
-// An output of rows gathered from runs side by side: the file, and the spool
-// that holds each run's rows until all are done.
-struct RowsOutput {
-    bool wanted = false;
-    OutputFile file;
-    RowSpool spool;
-};
-
-bool openRowsOutput(RowsOutput& output, const std::string& destination, int runs, std::string& error) {
-    output.wanted = !destination.empty();
-    if (!output.wanted) return true;
-    if (!openOutputFile(output.file, destination, error)) return false;
-    if (openRowSpool(output.spool, runs, error)) return true;
-    finishOutputFile(output.file, false);
-    return false;
+// Removes every output's temporary file, replacing nothing, and gives back
+// `status`.
+int dropOutputs(OutputFile* files, int status) {
+    for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false);
+    return status;
 }
 
-// Writes the header and every run's rows, in run order, and renames the file
-// into place, unless rows of a run were lost. Says why when it cannot.
-bool writeRowsOutput(RowsOutput& output, void (*writeHeader)(std::FILE*), const std::vector<RunSummary>& runs,
-                     const char* what) {
-    if (!output.wanted) return true;
-    writeHeader(output.file.out);
-    int failed = writeSpooledRows(output.spool, output.file.out);
+// Why a part of the study could not go on: out of memory, or a thread it
+// needs could not start.
+struct Trouble {
+    const char* what = nullptr;  // nullptr: none
+    int error = 0;               // the system's reason, where there is one
+};
+
+// Does `work`, and says what stopped it, if anything did: the exceptions end
+// here, at the part that started the work.
+template <typename Work>
+Trouble troubleOf(Work work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        return Trouble{"out of memory", 0};
+    } catch (const std::system_error& failure) {
+        return Trouble{"cannot start a thread", failure.code().value()};
+    }
+    return Trouble{};
+}
+
+void sayTrouble(const std::string& part, const Trouble& trouble) {
+    std::string name = escapedText(part.c_str());
+    if (trouble.error != 0) {
+        std::fprintf(stderr, "gridcmp-study: %s: %s: %s\n", name.c_str(), trouble.what, std::strerror(trouble.error));
+    } else {
+        std::fprintf(stderr, "gridcmp-study: %s: %s\n", name.c_str(), trouble.what);
+    }
+}
+
+void sayCannotWrite(const StudyOutput& output, const OutputFile& file, int error) {
+    std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", output.name,
+                 file.toStandardOutput ? "to standard output" : file.destination.c_str(), std::strerror(error));
+}
+
+// Writes output `k`, an output of rows: its header, then every run's rows in
+// run order; and closes it. It is whole only with every run's rows. Says
+// why when it is not.
+bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
+    const StudyOutput& output = kStudyOutputs[k];
+    output.writeHeader(file.out);
+    int failed = 0;
+    for (RunRows& rows : rowsOfRuns) {
+        if (!rows.sinks[k]) continue;
+        int copied = copyRunRows(rows.sinks[k], file.out);
+        rows.sinks[k] = nullptr;
+        if (failed == 0) failed = copied;
+    }
     for (const RunSummary& run : runs) {
-        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;  // not whole without them
+        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;
     }
-    int finished = finishOutputFile(output.file, failed == 0);
-    if (failed == 0) failed = finished;
-    if (failed != 0) {
-        std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", what,
-                     output.file.toStandardOutput ? "to standard output" : output.file.destination.c_str(),
-                     std::strerror(failed));
-    }
+    int closed = closeOutputFile(file);
+    if (failed == 0) failed = closed;
+    if (failed != 0) sayCannotWrite(output, file, failed);
     return failed == 0;
 }
 
-// A temporary file for one run's rows; 0, or the errno of the failure.
-int openRowsOfRun(const RowsOutput& output, std::FILE*& rows) {
-    rows = nullptr;
-    if (!output.wanted) return 0;
-    rows = openRunRows();
-    return rows ? 0 : errno;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
+int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams& closed) {
     StudyOptions options;
     std::string error;
     switch (parseStudyOptions(argc, argv, options, error)) {
@@ -105,19 +128,16 @@ int main(int argc, char** argv) {
     const int runCount = static_cast<int>(options.quantized.size());
     std::string problem = studyInputsProblem(options);
     if (!problem.empty()) return usageError(problem);
-
-    RowsOutput table;
-    RowsOutput cells;
-    OutputFile json;
-    if (!openRowsOutput(table, options.table, runCount, error) ||
-        !openRowsOutput(cells, options.cells, runCount, error) ||
-        (!options.json.empty() && !openOutputFile(json, options.json, error))) {
-        finishOutputFile(table.file, false);
-        finishOutputFile(cells.file, false);
-        return usageError(error);
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        const std::string& destination = options.*kStudyOutputs[k].destination;
+        if (!destination.empty() && !openOutputFile(files[k], destination, &error)) {
+            return dropOutputs(files, usageError(error));
+        }
     }
 
     std::vector<RunSummary> runs(runCount);
+    std::vector<RunRows> rowsOfRuns(runCount);
+    std::vector<Trouble> troubles(runCount);
     // The original is read and converted once, on a thread of its own, for
     // every run; the runs go side by side, as many working at a time as -j
     // allows (each waits, without its slot, for what it needs from another).
@@ -129,23 +149,37 @@ int main(int argc, char** argv) {
     std::unique_ptr<StudySource> originalSource;
     std::unique_ptr<LineFeed> original;
     if (runCount > 1 || jobs > 1) {
-        originalSource = openStudySource(options.original.c_str(), decompression);
-        original.reset(new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+        Trouble trouble = troubleOf([&] {
+            originalSource = openStudySource(options.original.c_str(), decompression);
+            original.reset(
+                new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+        });
+        if (trouble.what) {
+            originalSource.reset();
+            sayTrouble(options.original, trouble);
+            return dropOutputs(files, 2);
+        }
     }
     bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
-        RunRows rows;
-        int rowsError = openRowsOfRun(table, rows.table);
-        if (rowsError == 0) rowsError = openRowsOfRun(cells, rows.cells);
-        // Where every run can have two cores of its own beside the original's
-        // (not on two cores: three threads there take longer than two), the
-        // quantized logs are converted on threads of their own too.
-        runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
-                             jobs > 2 * runCount);
+        RunRows& rows = rowsOfRuns[i];
+        int rowsError = 0;
+        troubles[i] = troubleOf([&] {
+            for (int k = 0; k < kStudyOutputCount; ++k) {
+                if (!files[k].out || !kStudyOutputs[k].writeHeader || rowsError != 0) continue;
+                rows.sinks[k] = openRunRows();
+                if (!rows.sinks[k]) rowsError = errno;
+            }
+            // Where every run can have two cores of its own beside the
+            // original's (not on two cores: three threads there take longer
+            // than two), the quantized logs are converted on threads of their
+            // own too.
+            runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
+                                 jobs > 2 * runCount);
+        });
         if (original) original->leave(i);
-        for (auto [output, file] : {std::make_pair(&table, rows.table), std::make_pair(&cells, rows.cells)}) {
-            if (!file) continue;
-            int failed = spoolRunRows(output->spool, i, file);
+        for (std::FILE* sink : rows.sinks) {
+            int failed = sink ? flushRunRows(sink) : 0;
             if (rowsError == 0) rowsError = failed;
         }
         if (rowsError != 0) {
@@ -153,43 +187,88 @@ int main(int argc, char** argv) {
             runs[i].tableWriteError = rowsError;
         }
     });
+    original.reset();  // its thread reads the source
+    originalSource.reset();
     if (!started) {
-        original.reset();
-        finishOutputFile(table.file, false);
-        finishOutputFile(cells.file, false);
-        finishOutputFile(json, false);
         std::fprintf(stderr, "gridcmp-study: cannot start a thread for each of the %d runs: give fewer at a time\n",
                      runCount);
-        return 2;
+        return dropOutputs(files, 2);
     }
+    bool troubled = false;
+    for (int i = 0; i < runCount; ++i) {
+        if (!troubles[i].what) continue;
+        sayTrouble(options.names[i], troubles[i]);
+        troubled = true;
+    }
+    if (troubled) return dropOutputs(files, 2);
 
-    bool written = writeRowsOutput(table, writeTableHeader, runs, "table");
-    written = writeRowsOutput(cells, writeCellsHeader, runs, "cells") && written;
-
-    bool outputOnStandardOutput =
-        table.file.toStandardOutput || cells.file.toStandardOutput || json.toStandardOutput;
+    bool written = true;
+    bool outputOnStandardOutput = false;
+    bool writtenAtEndOnStandardOutput = false;
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        outputOnStandardOutput = outputOnStandardOutput || files[k].toStandardOutput;
+        if (kStudyOutputs[k].writeAtEnd && files[k].toStandardOutput) writtenAtEndOnStandardOutput = true;
+        if (files[k].out && kStudyOutputs[k].writeHeader) {
+            written = writeRowsOutput(files[k], k, rowsOfRuns, runs) && written;
+        }
+    }
     StudyVerdict verdict = judgeStudy(runs, options);
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
     if (!options.quiet) writeDiagnostics(stderr, verdict);
-    int status = verdict.exitStatus;
-    if (!written) status = 2;
-    // The JSON summary says the exit status: whatever else could fail is
-    // known before it is written (but for the JSON itself on standard output).
-    auto standardOutputFailed = [] {
+    int status = written ? verdict.exitStatus : 2;
+    auto standardOutputFailed = [&] {
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
-        std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+        if (closed.output) {
+            std::fputs("gridcmp-study: cannot write to standard output: it is closed\n", stderr);
+        } else {
+            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+        }
         return true;
     };
-    if (!json.toStandardOutput && standardOutputFailed()) status = 2;
-    if (json.out) {
-        writeStudyJson(json.out, runs, verdict, options, status, GRIDCMP_VERSION);
-        int failed = finishOutputFile(json, true);
+    // What is written at the end (the JSON summary) says the exit status:
+    // whatever else could fail is known before (but for that output itself
+    // on standard output).
+    if (!writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        if (!files[k].out || !kStudyOutputs[k].writeAtEnd) continue;
+        kStudyOutputs[k].writeAtEnd(files[k].out, StudyEnd{runs, verdict, options, status, GRIDCMP_VERSION});
+        int failed = closeOutputFile(files[k]);
         if (failed != 0) {
-            std::fprintf(stderr, "gridcmp-study: cannot write the JSON summary %s: %s\n",
-                         json.toStandardOutput ? "to standard output" : options.json.c_str(), std::strerror(failed));
+            sayCannotWrite(kStudyOutputs[k], files[k], failed);
             status = 2;
         }
     }
-    if (json.toStandardOutput && standardOutputFailed()) status = 2;
+    if (writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
+
+    // Only now, the summary written, are earlier outputs replaced; none when
+    // the study fails to be done whole (exit status 2).
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        int failed = finishOutputFile(files[k], status != 2);
+        if (failed != 0) {
+            sayCannotWrite(kStudyOutputs[k], files[k], failed);
+            status = 2;
+        }
+    }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Before anything is opened: no output may take a closed standard
+    // descriptor.
+    ClosedStandardStreams closed;
+    std::string error;
+    if (!holdClosedStandardStreams(&closed, &error)) {
+        std::fprintf(stderr, "gridcmp-study: %s\n", error.c_str());
+        return 2;
+    }
+    // Static: the signal handler finds their temporary files through them
+    // until the end.
+    static OutputFile files[kStudyOutputCount];
+    int status = 2;
+    Trouble trouble = troubleOf([&] { status = study(argc, argv, files, closed); });
+    if (!trouble.what) return status;
+    std::fprintf(stderr, "gridcmp-study: %s\n", trouble.what);
+    return dropOutputs(files, 2);
 }

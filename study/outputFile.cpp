@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,16 +10,15 @@ namespace gridcmp {
 
 namespace {
 
-// The temporary files' paths, for the signal handler: fixed buffers, since
-// the handler may only make async-signal-safe calls.
-constexpr int kMostPending = 4;
-constexpr std::size_t kPathCapacity = 4096;
-char pendingPaths[kMostPending][kPathCapacity];
-volatile std::sig_atomic_t pendingUsed[kMostPending] = {};
+// The temporary files not yet renamed or removed, for the signal handler: a
+// list through the outputs themselves, changed by the main thread only, read
+// by the handler on any thread (so atomics, which must take no lock).
+std::atomic<OutputFile*> firstTemporary{nullptr};
+static_assert(std::atomic<OutputFile*>::is_always_lock_free, "the signal handler reads the list");
 
-extern "C" void removePendingAndDie(int signal) {
-    for (int i = 0; i < kMostPending; ++i) {
-        if (pendingUsed[i]) unlink(pendingPaths[i]);
+extern "C" void removeTemporariesAndDie(int signal) {
+    for (OutputFile* output = firstTemporary.load(); output; output = output->nextTemporary.load()) {
+        unlink(output->temporary);
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -35,29 +33,64 @@ void removeOnSignals() {
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
         if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
         struct sigaction action {};
-        action.sa_handler = removePendingAndDie;
+        action.sa_handler = removeTemporariesAndDie;
         sigemptyset(&action.sa_mask);
         sigaction(signal, &action, nullptr);
     }
 }
 
-// Where the destination really is: a symbolic link is followed, so that the
-// file replaces what it points to, not the link.
-std::string resolved(const std::string& destination) {
-    char* real = realpath(destination.c_str(), nullptr);
-    if (!real) return destination;
-    std::string path = real;
-    std::free(real);
-    return path;
+void track(OutputFile& output) {
+    output.nextTemporary.store(firstTemporary.load());
+    firstTemporary.store(&output);
+}
+
+void untrack(OutputFile& output) {
+    std::atomic<OutputFile*>* link = &firstTemporary;
+    while (link->load() && link->load() != &output) link = &link->load()->nextTemporary;
+    if (link->load()) link->store(output.nextTemporary.load());
+    output.temporary[0] = '\0';
+}
+
+// What `destination` leads to: its symbolic links followed, however many, to
+// the file they name, which may not exist (a dangling link). A relative link
+// is read from the folder of the link. False, with errno, when a link cannot
+// be read or the links go round.
+bool followLinks(const std::string& destination, std::string* target) {
+    std::string path = destination;
+    for (int links = 0; links < 40; ++links) {
+        struct stat status;
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            *target = path;
+            return true;
+        }
+        char link[PATH_MAX];
+        ssize_t length = readlink(path.c_str(), link, sizeof link - 1);
+        if (length < 0) return false;
+        link[length] = '\0';
+        std::string::size_type slash = path.rfind('/');
+        path = link[0] == '/' || slash == std::string::npos ? std::string(link) : path.substr(0, slash + 1) + link;
+    }
+    errno = ELOOP;
+    return false;
 }
 
 std::string cannotWrite(const std::string& destination, int error) {
     return "cannot write " + destination + ": " + std::strerror(error);
 }
 
+// An existing file that its owner may not write is not to be replaced: root
+// could, but the mode says it is kept.
+bool writableByOwner(const struct stat& status, const std::string& destination, std::string* error) {
+    if (status.st_mode & S_IWUSR) return true;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(status.st_mode & 07777));
+    *error = "cannot write " + destination + ": it is read-only (mode " + mode + ")";
+    return false;
+}
+
 }  // namespace
 
-bool openOutputFile(OutputFile& output, const std::string& destination, std::string& error) {
+bool openOutputFile(OutputFile& output, const std::string& destination, std::string* error) {
     output.destination = destination;
     if (destination == "-") {
         output.out = stdout;
@@ -65,48 +98,55 @@ bool openOutputFile(OutputFile& output, const std::string& destination, std::str
         return true;
     }
     struct stat status;
-    bool exists = stat(destination.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
+    if (stat(destination.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        if (!writableByOwner(status, destination, error)) return false;
         output.out = std::fopen(destination.c_str(), "w");
-        if (!output.out) error = cannotWrite(destination, errno);
+        if (!output.out) *error = cannotWrite(destination, errno);
         return output.out != nullptr;
     }
-    int slot = 0;
-    while (slot < kMostPending && pendingUsed[slot]) ++slot;
-    output.target = exists ? resolved(destination) : destination;
-    std::string path = output.target + ".partial-XXXXXX";
-    if (slot == kMostPending || path.size() >= kPathCapacity) {
-        error = cannotWrite(destination, ENAMETOOLONG);
+    if (!followLinks(destination, &output.target)) {
+        *error = cannotWrite(destination, errno);
         return false;
     }
-    char* pendingPath = pendingPaths[slot];
-    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    bool exists = stat(output.target.c_str(), &status) == 0;
+    if (exists && !writableByOwner(status, destination, error)) return false;
+
+    // A short name of its own in the target's folder, whatever the length of
+    // the target's (which may be as long as the system allows): the rename
+    // then stays within one file system.
+    std::string::size_type slash = output.target.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : output.target.substr(0, slash + 1);
+    std::string path = folder + ".gridcmp-partial-XXXXXX";
+    if (path.size() >= sizeof output.temporary) {
+        *error = cannotWrite(destination, ENAMETOOLONG);
+        return false;
+    }
+    std::memcpy(output.temporary, path.c_str(), path.size() + 1);
     removeOnSignals();
-    pendingUsed[slot] = 1;
-    int descriptor = mkstemp(pendingPath);
+    track(output);
+    int descriptor = mkstemp(output.temporary);
     if (descriptor < 0) {
-        pendingUsed[slot] = 0;
-        error = cannotWrite(destination, errno);
+        *error = cannotWrite(destination, errno);
+        untrack(output);
         return false;
     }
-    // mkstemp makes it for its owner alone; the output is as readable as any
-    // file the user writes.
+    // mkstemp makes it for its owner alone: it gets the mode of the file it
+    // replaces, or that of any new file the user makes.
     mode_t mask = umask(0);
     umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    fchmod(descriptor, exists ? status.st_mode & 07777 : 0666 & ~mask);
     output.out = fdopen(descriptor, "w");
     if (!output.out) {
-        error = cannotWrite(destination, errno);
+        *error = cannotWrite(destination, errno);
         close(descriptor);
-        unlink(pendingPath);
-        pendingUsed[slot] = 0;
+        unlink(output.temporary);
+        untrack(output);
         return false;
     }
-    output.pending = slot;
     return true;
 }
 
-int finishOutputFile(OutputFile& output, bool whole) {
+int closeOutputFile(OutputFile& output) {
     if (!output.out) return 0;
     errno = 0;
     int failed = std::fflush(output.out) != 0 || std::ferror(output.out) ? (errno ? errno : EIO) : 0;
@@ -114,12 +154,17 @@ int finishOutputFile(OutputFile& output, bool whole) {
     errno = 0;
     if (std::fclose(output.out) != 0 && !failed) failed = errno ? errno : EIO;
     output.out = nullptr;
-    if (output.pending < 0) return failed;
-    const char* pendingPath = pendingPaths[output.pending];
-    if (whole && !failed && std::rename(pendingPath, output.target.c_str()) != 0) failed = errno;
-    if (!whole || failed) unlink(pendingPath);
-    pendingUsed[output.pending] = 0;
-    output.pending = -1;
+    output.broken = failed != 0;
+    return failed;
+}
+
+int finishOutputFile(OutputFile& output, bool replace) {
+    int failed = output.toStandardOutput ? 0 : closeOutputFile(output);
+    if (output.temporary[0] == '\0') return failed;
+    bool whole = !failed && !output.broken;
+    if (replace && whole && std::rename(output.temporary, output.target.c_str()) != 0) failed = errno;
+    if (!replace || !whole || failed) unlink(output.temporary);
+    untrack(output);
     return failed;
 }
 

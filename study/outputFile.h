@@ -1,30 +1,52 @@
-// The study's output files (the table, the cells, the JSON summary). One
-// named FILE is written beside it under a temporary name and renamed into
-// place only once it is whole, so that a study that fails or is interrupted
-// leaves no partial file (and an earlier one stays as it was); the temporary
-// file is removed on every way out, signals that end the process included. A
-// destination that is not a regular file (a device, a pipe) is written
+// One output file of the study (the table, the cells file, the JSON
+// summary), replaced safely.
+//
+// A named file is written in the folder of the file it replaces, under a
+// short hidden temporary name, and renamed over it only once it is whole and
+// the study keeps its outputs: otherwise an earlier file stays as it was, and
+// no partial file ever stands under the name. The temporary file is removed
+// on every way out, signals that end the process included.
+//
+// What is replaced is what the name leads to: a symbolic link stays, and the
+// file it points to is replaced (or made, where the link dangles). The new
+// file keeps the mode of the file it replaces. An existing file without its
+// owner's write bit is refused, whoever runs the study (root too).
+//
+// A destination that is not a regular file (a device, a pipe) is written
 // directly, and "-" is standard output.
 #pragma once
 
+#include <atomic>
+#include <climits>
 #include <cstdio>
 #include <string>
 
 namespace gridcmp {
 
 struct OutputFile {
-    std::string destination;  // as given
-    std::string target;       // where it is renamed to: the destination, a symbolic link followed
+    std::string destination;  // as given; empty: the output was not asked for
+    std::string target;       // what is replaced: the destination, its symbolic links followed
     std::FILE* out = nullptr;
     bool toStandardOutput = false;  // "-"
-    int pending = -1;         // its slot among the temporary files; -1: written directly
+    bool broken = false;            // closing it failed: it is not whole
+    // The temporary file ("" when the output is written directly), in a
+    // fixed buffer for the signal handler, and the next one it removes.
+    char temporary[PATH_MAX] = {};
+    std::atomic<OutputFile*> nextTemporary{nullptr};
 };
 
-// Opens the output for writing. On failure, `error` says why.
-bool openOutputFile(OutputFile& output, const std::string& destination, std::string& error);
+// Opens the output for writing. On failure (a read-only file among them),
+// `error` says why and nothing is left behind.
+bool openOutputFile(OutputFile& output, const std::string& destination, std::string* error);
 
-// Closes the output; when `whole`, renames it into place. Returns 0, or the
-// errno of the call that failed (the temporary file is then removed).
-int finishOutputFile(OutputFile& output, bool whole);
+// Flushes and closes the output (standard output is only flushed); a file
+// that replaces another stays under its temporary name. Returns 0, or the
+// errno of the call that failed.
+int closeOutputFile(OutputFile& output);
+
+// Closes the output if it is still open and, when `replace` and it closed
+// whole, renames its temporary file over its target; otherwise removes the
+// temporary file. Returns 0, or the errno of the call that failed.
+int finishOutputFile(OutputFile& output, bool replace);
 
 }  // namespace gridcmp

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -37,6 +38,8 @@ bool runAllAtOnce(int count, const std::function<void(int)>& work) {
     try {
         for (int i = 0; i + 1 < count; ++i) others.emplace_back(thread, i);
     } catch (const std::system_error&) {
+        all = false;
+    } catch (const std::bad_alloc&) {  // no room for one more thread's state
         all = false;
     }
     start = all ? going : abandoned;

@@ -12,7 +12,8 @@ int usableProcessors();
 // Calls work(0) ... work(count - 1), each on a thread of its own (the last on
 // this one), all at the same time, and returns true when all are done. Runs
 // that read the original together must all go on at once: where the system
-// gives fewer threads, none is called and it returns false.
+// gives fewer threads, none is called and it returns false. `work` must let
+// no exception out: on another thread it would end the process.
 bool runAllAtOnce(int count, const std::function<void(int)>& work);
 
 }  // namespace gridcmp

@@ -1,8 +1,9 @@
 #include "study/studyInputs.h"
 
 #include <sys/stat.h>
-#include <utility>
 #include <vector>
+
+#include "study/studyOutputs.h"
 
 namespace gridcmp {
 
@@ -23,10 +24,10 @@ bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 }  // namespace
 
-std::string studyInputsProblem(const StudyOptions& options) {
+std::string studyInputsProblem(const StudyOptions& given) {
     std::vector<Input> inputs;
-    inputs.push_back({&options.original, false, {}});
-    for (const std::string& quantized : options.quantized) inputs.push_back({&quantized, false, {}});
+    inputs.push_back({&given.original, false, {}});
+    for (const std::string& quantized : given.quantized) inputs.push_back({&quantized, false, {}});
     for (Input& input : inputs) input.known = stat(input.path->c_str(), &input.status) == 0;
 
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -39,30 +40,33 @@ std::string studyInputsProblem(const StudyOptions& options) {
         }
     }
     int toStandardOutput = 0;
-    const std::pair<const std::string*, const char*> outputs[] = {
-        {&options.table, "the table"}, {&options.cells, "the cells file"}, {&options.json, "the JSON summary"}};
-    for (const auto& [path, what] : outputs) {
-        toStandardOutput += *path == "-";
-        struct stat output;
-        if (path->empty() || *path == "-" || stat(path->c_str(), &output) != 0) continue;
+    std::string options;  // "--table, --cells and --json"
+    for (int k = 0; k < kStudyOutputCount; ++k) {
+        const StudyOutput& output = kStudyOutputs[k];
+        options += std::string(k == 0 ? "" : k + 1 < kStudyOutputCount ? ", " : " and ") + output.option;
+        const std::string& path = given.*output.destination;
+        toStandardOutput += path == "-";
+        struct stat status;
+        if (path.empty() || path == "-" || stat(path.c_str(), &status) != 0) continue;
         for (const Input& input : inputs) {
-            if (input.known && sameFile(input.status, output)) {
-                return std::string(what) + " " + *path + " is the log " + *input.path +
+            if (input.known && sameFile(input.status, status)) {
+                return std::string("the ") + output.name + " " + path + " is the log " + *input.path +
                        ", which writing it would destroy: give it another name";
             }
         }
     }
-    if (toStandardOutput > 1) return "only one of --table, --cells and --json can go to standard output (-)";
+    if (toStandardOutput > 1) return "only one of " + options + " can go to standard output (-)";
     // Two outputs to one file: the one written last would replace the other.
-    for (std::size_t i = 0; i < 3; ++i) {
-        for (std::size_t j = i + 1; j < 3; ++j) {
-            const std::string& a = *outputs[i].first;
-            const std::string& b = *outputs[j].first;
+    for (int i = 0; i < kStudyOutputCount; ++i) {
+        for (int j = i + 1; j < kStudyOutputCount; ++j) {
+            const std::string& a = given.*kStudyOutputs[i].destination;
+            const std::string& b = given.*kStudyOutputs[j].destination;
             if (a.empty() || b.empty() || a == "-" || b == "-") continue;
             struct stat first, second;
             bool same = a == b || (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
                                    sameFile(first, second));
-            if (same) return std::string(outputs[i].second) + " and " + outputs[j].second + " are both " + a;
+            if (same) return std::string("the ") + kStudyOutputs[i].name + " and the " + kStudyOutputs[j].name +
+                             " are both " + a;
         }
     }
     return "";

@@ -10,8 +10,9 @@ namespace gridcmp {
 
 // What is wrong with the files given, or "" when nothing is:
 // - one pipe or device given twice (the runs would split its bytes);
-// - an output (--table, --cells, --json) that is one of the logs (writing it
-//   would destroy the log), or more than one output to standard output.
+// - an output (studyOutputs.h) that is one of the logs (writing it
+//   would destroy the log), two outputs that are one file, or more than one
+//   output to standard output.
 std::string studyInputsProblem(const StudyOptions& options);
 
 }  // namespace gridcmp
