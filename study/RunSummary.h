@@ -94,8 +94,7 @@ struct RunSummary {
     std::string originalCutBlockLabel;
     std::string quantizedCutBlockLabel;
 
-    bool tableWriteFailed = false;  // its rows of the table or of the cells file were lost
-    int tableWriteError = 0;
+    std::string rowsLost;  // why its rows of the table or of the cells file were lost; "": they were not
 };
 
 }  // namespace gridcmp

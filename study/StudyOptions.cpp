@@ -30,22 +30,22 @@ bool readJobs(const char* text, int& jobs) {
 }
 
 // NAME<X or NAME>X, NAME a run figure, X a finite number.
-bool readGate(const char* text, Gate& gate, std::string& error) {
+bool readGate(const char* text, Gate& gate, std::string* error) {
     const char* comparison = std::strpbrk(text, "<>");
     std::string name = comparison ? std::string(text, comparison - text) : std::string(text);
     if (!comparison || name.empty()) {
-        error = std::string("--fail-if wants NAME<X or NAME>X, not '") + text + "'";
+        *error = std::string("--fail-if wants NAME<X or NAME>X, not '") + text + "'";
         return false;
     }
     if (!isRunFigure(name.c_str())) {
-        error = "--fail-if: no run figure is named '" + name + "' (see gridcmp-study --help)";
+        *error = "--fail-if: no run figure is named '" + name + "' (see gridcmp-study --help)";
         return false;
     }
     char* end = nullptr;
     errno = 0;
     double limit = std::strtod(comparison + 1, &end);
     if (end == comparison + 1 || *end != '\0' || errno != 0 || !std::isfinite(limit)) {
-        error = std::string("--fail-if wants a number after ") + *comparison + ", not '" + (comparison + 1) + "'";
+        *error = std::string("--fail-if wants a number after ") + *comparison + ", not '" + (comparison + 1) + "'";
         return false;
     }
     gate = Gate{name, *comparison == '>', limit, text};
@@ -122,7 +122,7 @@ const char* studyUsage() {
     return usage.c_str();
 }
 
-StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string& error) {
+StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string* error) {
     enum { maxRelativeOption = 1000, maxAbsoluteOption, strictOption, failIfOption, nameOption, jsonOption,
            cellsOption, allowPartialOption };
     const option longOptions[] = {
@@ -154,7 +154,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
     bool namePending = false;
     auto addFile = [&](const char* file) {
         if (namePending && files.empty()) {
-            error = std::string("--name names the quantized log after it, and ") + file + " is the original";
+            *error = std::string("--name names the quantized log after it, and ") + file + " is the original";
             return false;
         }
         if (!files.empty()) names.push_back(namePending ? pendingName : std::string());
@@ -177,7 +177,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
             case cellsOption:
                 // --cells LABEL FILE: the file is the word after the label.
                 if (optind >= argc) {
-                    error = "--cells wants a label and a file";
+                    *error = "--cells wants a label and a file";
                     return StudyCommand::usageError;
                 }
                 options.cellsLabel = optarg;
@@ -185,7 +185,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                 break;
             case nameOption:
                 if (namePending) {
-                    error = std::string("--name ") + pendingName + " is not followed by a quantized log";
+                    *error = std::string("--name ") + pendingName + " is not followed by a quantized log";
                     return StudyCommand::usageError;
                 }
                 pendingName = optarg;
@@ -193,7 +193,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                 break;
             case 'j':
                 if (!readJobs(optarg, options.jobs)) {
-                    error = std::string("-j wants a whole number of jobs from 1 up, not '") + optarg + "'";
+                    *error = std::string("-j wants a whole number of jobs from 1 up, not '") + optarg + "'";
                     return StudyCommand::usageError;
                 }
                 break;
@@ -209,7 +209,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                 const char* option = relative ? "--max-relative" : "--max-absolute";
                 double limit = 0.0;
                 if (!readThreshold(optarg, limit)) {
-                    error = std::string(option) + " wants a number of 0 or more, not '" + optarg + "'";
+                    *error = std::string(option) + " wants a number of 0 or more, not '" + optarg + "'";
                     return StudyCommand::usageError;
                 }
                 options.gates.push_back(
@@ -221,19 +221,19 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
             case allowPartialOption: options.allowPartial = true; break;
             case 'h': return StudyCommand::help;
             case 'V': return StudyCommand::version;
-            case ':': error = "option " + refusedOption(argv) + " wants a value"; return StudyCommand::usageError;
-            default: error = "unknown option " + refusedOption(argv); return StudyCommand::usageError;
+            case ':': *error = "option " + refusedOption(argv) + " wants a value"; return StudyCommand::usageError;
+            default: *error = "unknown option " + refusedOption(argv); return StudyCommand::usageError;
         }
     }
     for (int i = optind; i < argc; ++i) {  // after "--"
         if (!addFile(argv[i])) return StudyCommand::usageError;
     }
     if (namePending) {
-        error = std::string("--name ") + pendingName + " is not followed by a quantized log";
+        *error = std::string("--name ") + pendingName + " is not followed by a quantized log";
         return StudyCommand::usageError;
     }
     if (files.size() < 2) {
-        error = files.empty() ? "no logs given" : "no quantized log given";
+        *error = files.empty() ? "no logs given" : "no quantized log given";
         return StudyCommand::usageError;
     }
     options.original = files[0];

@@ -35,7 +35,7 @@ enum class StudyCommand { compare, help, version, usageError };
 // Reads the options (getopt_long: they may come before or after the files,
 // but --name names the log that follows it) and the files. On a usage error,
 // `error` says what is wrong.
-StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string& error);
+StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string* error);
 
 // The --help text.
 const char* studyUsage();

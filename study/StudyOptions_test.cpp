@@ -21,7 +21,7 @@ Parsed parse(std::vector<std::string> words) {
     for (std::string& word : words) argv.push_back(&word[0]);
     argv.push_back(nullptr);
     Parsed parsed;
-    parsed.command = parseStudyOptions(static_cast<int>(words.size()), argv.data(), parsed.options, parsed.error);
+    parsed.command = parseStudyOptions(static_cast<int>(words.size()), argv.data(), parsed.options, &parsed.error);
     return parsed;
 }
 

@@ -239,10 +239,9 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
         }
         return out;
     }
-    if (run.tableWriteFailed) {
+    if (!run.rowsLost.empty()) {
         out.push_back(failing(said("rows_lost", quantized,
-                                   name + ": cannot write its rows of the table or the cells: " +
-                                       reasonOf(run.tableWriteError)),
+                                   name + ": cannot write its rows of the table or the cells: " + run.rowsLost),
                               2, "rows lost"));
     }
     if (run.end != RunEnd::logEnded && !stoppedOnOriginal(run)) {  // the original's fault is said once

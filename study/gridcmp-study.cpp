@@ -53,7 +53,8 @@ int usageError(const std::string& error) {
 // Removes every output's temporary file, replacing nothing, and gives back
 // `status`.
 int dropOutputs(OutputFile* files, int status) {
-    for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false);
+    std::string ignored;  // nothing is replaced: no rename can fail
+    for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false, &ignored);
     return status;
 }
 
@@ -87,37 +88,35 @@ void sayTrouble(const std::string& part, const Trouble& trouble) {
     }
 }
 
-void sayCannotWrite(const StudyOutput& output, const OutputFile& file, int error) {
-    std::fprintf(stderr, "gridcmp-study: cannot write the %s %s: %s\n", output.name,
-                 file.toStandardOutput ? "to standard output" : file.destination.c_str(), std::strerror(error));
-}
+void sayError(const std::string& error) { std::fprintf(stderr, "gridcmp-study: %s\n", error.c_str()); }
 
 // Writes output `k`, an output of rows: its header, then every run's rows in
 // run order; and closes it. It is whole only with every run's rows. Says
 // why when it is not.
 bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
-    const StudyOutput& output = kStudyOutputs[k];
-    output.writeHeader(file.out);
-    int failed = 0;
+    kStudyOutputs[k].writeHeader(file.out);
+    std::string error;
     for (RunRows& rows : rowsOfRuns) {
         if (!rows.sinks[k]) continue;
-        int copied = copyRunRows(rows.sinks[k], file.out);
+        std::string copyError;
+        if (!copyRunRows(rows.sinks[k], file.out, &copyError) && error.empty()) {
+            error = cannotWriteOutput(file, copyError);
+        }
         rows.sinks[k] = nullptr;
-        if (failed == 0) failed = copied;
     }
     for (const RunSummary& run : runs) {
-        if (failed == 0 && run.tableWriteFailed) failed = run.tableWriteError;
+        if (error.empty() && !run.rowsLost.empty()) error = cannotWriteOutput(file, run.rowsLost);
     }
-    int closed = closeOutputFile(file);
-    if (failed == 0) failed = closed;
-    if (failed != 0) sayCannotWrite(output, file, failed);
-    return failed == 0;
+    std::string closeError;
+    if (!closeOutputFile(file, &closeError) && error.empty()) error = closeError;
+    if (!error.empty()) sayError(error);
+    return error.empty();
 }
 
 int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams& closed) {
     StudyOptions options;
     std::string error;
-    switch (parseStudyOptions(argc, argv, options, error)) {
+    switch (parseStudyOptions(argc, argv, options, &error)) {
         case StudyCommand::help: std::fputs(studyUsage(), stdout); return 0;
         case StudyCommand::version:
             std::printf("gridcmp-study %s\ncompressed logs: %s\n", GRIDCMP_VERSION, readableCompressions());
@@ -126,11 +125,10 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         case StudyCommand::compare: break;
     }
     const int runCount = static_cast<int>(options.quantized.size());
-    std::string problem = studyInputsProblem(options);
-    if (!problem.empty()) return usageError(problem);
+    if (!checkStudyInputs(options, &error)) return usageError(error);
     for (int k = 0; k < kStudyOutputCount; ++k) {
         const std::string& destination = options.*kStudyOutputs[k].destination;
-        if (!destination.empty() && !openOutputFile(files[k], destination, &error)) {
+        if (!destination.empty() && !openOutputFile(files[k], kStudyOutputs[k].name, destination, &error)) {
             return dropOutputs(files, usageError(error));
         }
     }
@@ -163,12 +161,11 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
         RunRows& rows = rowsOfRuns[i];
-        int rowsError = 0;
+        std::string rowsError;
         troubles[i] = troubleOf([&] {
             for (int k = 0; k < kStudyOutputCount; ++k) {
-                if (!files[k].out || !kStudyOutputs[k].writeHeader || rowsError != 0) continue;
-                rows.sinks[k] = openRunRows();
-                if (!rows.sinks[k]) rowsError = errno;
+                if (!files[k].out || !kStudyOutputs[k].writeHeader || !rowsError.empty()) continue;
+                openRunRows(&rows.sinks[k], &rowsError);
             }
             // Where every run can have two cores of its own beside the
             // original's (not on two cores: three threads there take longer
@@ -179,13 +176,10 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         });
         if (original) original->leave(i);
         for (std::FILE* sink : rows.sinks) {
-            int failed = sink ? flushRunRows(sink) : 0;
-            if (rowsError == 0) rowsError = failed;
+            std::string flushError;
+            if (sink && !flushRunRows(sink, &flushError) && rowsError.empty()) rowsError = flushError;
         }
-        if (rowsError != 0) {
-            runs[i].tableWriteFailed = true;
-            runs[i].tableWriteError = rowsError;
-        }
+        runs[i].rowsLost = rowsError;
     });
     original.reset();  // its thread reads the source
     originalSource.reset();
@@ -232,9 +226,8 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     for (int k = 0; k < kStudyOutputCount; ++k) {
         if (!files[k].out || !kStudyOutputs[k].writeAtEnd) continue;
         kStudyOutputs[k].writeAtEnd(files[k].out, StudyEnd{runs, verdict, options, status, GRIDCMP_VERSION});
-        int failed = closeOutputFile(files[k]);
-        if (failed != 0) {
-            sayCannotWrite(kStudyOutputs[k], files[k], failed);
+        if (!closeOutputFile(files[k], &error)) {
+            sayError(error);
             status = 2;
         }
     }
@@ -243,9 +236,8 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     // Only now, the summary written, are earlier outputs replaced; none when
     // the study fails to be done whole (exit status 2).
     for (int k = 0; k < kStudyOutputCount; ++k) {
-        int failed = finishOutputFile(files[k], status != 2);
-        if (failed != 0) {
-            sayCannotWrite(kStudyOutputs[k], files[k], failed);
+        if (!finishOutputFile(files[k], status != 2, &error)) {
+            sayError(error);
             status = 2;
         }
     }
@@ -260,7 +252,7 @@ int main(int argc, char** argv) {
     ClosedStandardStreams closed;
     std::string error;
     if (!holdClosedStandardStreams(&closed, &error)) {
-        std::fprintf(stderr, "gridcmp-study: %s\n", error.c_str());
+        sayError(error);
         return 2;
     }
     // Static: the signal handler finds their temporary files through them

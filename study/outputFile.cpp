@@ -78,6 +78,8 @@ std::string cannotWrite(const std::string& destination, int error) {
     return "cannot write " + destination + ": " + std::strerror(error);
 }
 
+int errnoOr(int otherwise) { return errno ? errno : otherwise; }
+
 // An existing file that its owner may not write is not to be replaced: root
 // could, but the mode says it is kept.
 bool writableByOwner(const struct stat& status, const std::string& destination, std::string* error) {
@@ -90,7 +92,13 @@ bool writableByOwner(const struct stat& status, const std::string& destination, 
 
 }  // namespace
 
-bool openOutputFile(OutputFile& output, const std::string& destination, std::string* error) {
+std::string cannotWriteOutput(const OutputFile& output, const std::string& reason) {
+    return std::string("cannot write the ") + output.what + " " +
+           (output.toStandardOutput ? "to standard output" : output.destination) + ": " + reason;
+}
+
+bool openOutputFile(OutputFile& output, const char* what, const std::string& destination, std::string* error) {
+    output.what = what;
     output.destination = destination;
     if (destination == "-") {
         output.out = stdout;
@@ -146,26 +154,29 @@ bool openOutputFile(OutputFile& output, const std::string& destination, std::str
     return true;
 }
 
-int closeOutputFile(OutputFile& output) {
-    if (!output.out) return 0;
+bool closeOutputFile(OutputFile& output, std::string* error) {
+    if (!output.out) return true;
     errno = 0;
-    int failed = std::fflush(output.out) != 0 || std::ferror(output.out) ? (errno ? errno : EIO) : 0;
-    if (output.toStandardOutput) return failed;
-    errno = 0;
-    if (std::fclose(output.out) != 0 && !failed) failed = errno ? errno : EIO;
-    output.out = nullptr;
-    output.broken = failed != 0;
-    return failed;
+    int failed = std::fflush(output.out) != 0 || std::ferror(output.out) ? errnoOr(EIO) : 0;
+    if (!output.toStandardOutput) {
+        errno = 0;
+        if (std::fclose(output.out) != 0 && !failed) failed = errnoOr(EIO);
+        output.out = nullptr;
+        output.broken = failed != 0;
+    }
+    if (failed) *error = cannotWriteOutput(output, std::strerror(failed));
+    return !failed;
 }
 
-int finishOutputFile(OutputFile& output, bool replace) {
-    int failed = output.toStandardOutput ? 0 : closeOutputFile(output);
-    if (output.temporary[0] == '\0') return failed;
-    bool whole = !failed && !output.broken;
-    if (replace && whole && std::rename(output.temporary, output.target.c_str()) != 0) failed = errno;
-    if (!replace || !whole || failed) unlink(output.temporary);
+bool finishOutputFile(OutputFile& output, bool replace, std::string* error) {
+    bool closed = output.toStandardOutput || closeOutputFile(output, error);
+    if (output.temporary[0] == '\0') return closed;
+    bool whole = closed && !output.broken;
+    bool renamed = !(replace && whole) || std::rename(output.temporary, output.target.c_str()) == 0;
+    if (!renamed) *error = cannotWriteOutput(output, std::strerror(errno));
+    if (!replace || !whole || !renamed) unlink(output.temporary);
     untrack(output);
-    return failed;
+    return closed && renamed;
 }
 
 }  // namespace gridcmp

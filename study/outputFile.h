@@ -24,6 +24,7 @@
 namespace gridcmp {
 
 struct OutputFile {
+    const char* what = "";    // "table", for messages: "cannot write the table ..."
     std::string destination;  // as given; empty: the output was not asked for
     std::string target;       // what is replaced: the destination, its symbolic links followed
     std::FILE* out = nullptr;
@@ -35,18 +36,21 @@ struct OutputFile {
     std::atomic<OutputFile*> nextTemporary{nullptr};
 };
 
-// Opens the output for writing. On failure (a read-only file among them),
-// `error` says why and nothing is left behind.
-bool openOutputFile(OutputFile& output, const std::string& destination, std::string* error);
+// Opens the output `what` ("table") for writing. On failure (a read-only
+// file among them), `error` says why and nothing is left behind.
+bool openOutputFile(OutputFile& output, const char* what, const std::string& destination, std::string* error);
 
 // Flushes and closes the output (standard output is only flushed); a file
-// that replaces another stays under its temporary name. Returns 0, or the
-// errno of the call that failed.
-int closeOutputFile(OutputFile& output);
+// that replaces another stays under its temporary name. On failure, `error`
+// says why ("cannot write the table out.tsv: ...").
+bool closeOutputFile(OutputFile& output, std::string* error);
 
 // Closes the output if it is still open and, when `replace` and it closed
 // whole, renames its temporary file over its target; otherwise removes the
-// temporary file. Returns 0, or the errno of the call that failed.
-int finishOutputFile(OutputFile& output, bool replace);
+// temporary file. On failure, `error` says why.
+bool finishOutputFile(OutputFile& output, bool replace, std::string* error);
+
+// "cannot write the table out.tsv: REASON" (or "... to standard output").
+std::string cannotWriteOutput(const OutputFile& output, const std::string& reason);
 
 }  // namespace gridcmp

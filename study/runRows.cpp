@@ -2,33 +2,35 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
 namespace gridcmp {
 
-std::FILE* openRunRows() {
+bool openRunRows(std::FILE** rows, std::string* error) {
     const char* folder = std::getenv("TMPDIR");
     std::string path = std::string(folder && *folder ? folder : "/tmp") + "/gridcmp-study-XXXXXX";
+    *rows = nullptr;
     int descriptor = mkstemp(&path[0]);
-    if (descriptor < 0) return nullptr;
-    unlink(path.c_str());  // it lives as long as it is open
-    std::FILE* file = fdopen(descriptor, "w+b");
-    if (!file) {
-        int error = errno;
-        close(descriptor);
-        errno = error;
+    if (descriptor >= 0) {
+        unlink(path.c_str());  // it lives as long as it is open
+        *rows = fdopen(descriptor, "w+b");
     }
-    return file;
+    if (*rows) return true;
+    *error = std::strerror(errno);
+    if (descriptor >= 0) close(descriptor);
+    return false;
 }
 
-int flushRunRows(std::FILE* rows) {
+bool flushRunRows(std::FILE* rows, std::string* error) {
     errno = 0;
-    if (std::fflush(rows) != 0 || std::ferror(rows)) return errno ? errno : EIO;
-    return 0;
+    if (std::fflush(rows) == 0 && !std::ferror(rows)) return true;
+    *error = std::strerror(errno ? errno : EIO);
+    return false;
 }
 
-int copyRunRows(std::FILE* rows, std::FILE* out) {
+bool copyRunRows(std::FILE* rows, std::FILE* out, std::string* error) {
     int failed = 0;
     std::rewind(rows);
     char chunk[1 << 16];
@@ -46,7 +48,8 @@ int copyRunRows(std::FILE* rows, std::FILE* out) {
         }
     }
     std::fclose(rows);
-    return failed;
+    if (failed) *error = std::strerror(failed);
+    return !failed;
 }
 
 }  // namespace gridcmp

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "study/studyOutputs.h"
 
@@ -18,16 +19,16 @@ struct RunRows {
     std::FILE* sinks[kStudyOutputCount] = {};
 };
 
-// A temporary file for one run's rows, in $TMPDIR (or /tmp), already
-// unlinked; nullptr on failure, with errno kept.
-std::FILE* openRunRows();
+// Makes `*rows` a temporary file for one run's rows, in $TMPDIR (or /tmp),
+// already unlinked. On failure, `error` says why.
+bool openRunRows(std::FILE** rows, std::string* error);
 
-// Writes out what the run left buffered, once it is done. Returns 0, or the
-// errno of the call that failed.
-int flushRunRows(std::FILE* rows);
+// Writes out what the run left buffered, once it is done. On failure,
+// `error` says why.
+bool flushRunRows(std::FILE* rows, std::string* error);
 
-// Copies a run's rows, whole, to `out`, and closes `rows`. Returns 0, or the
-// errno of the call that failed.
-int copyRunRows(std::FILE* rows, std::FILE* out);
+// Copies a run's rows, whole, to `out`, and closes `rows`. On failure,
+// `error` says why.
+bool copyRunRows(std::FILE* rows, std::FILE* out, std::string* error);
 
 }  // namespace gridcmp

@@ -22,9 +22,8 @@ bool readableAgain(const Input& input) {
 
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-}  // namespace
-
-std::string studyInputsProblem(const StudyOptions& given) {
+// What is wrong with the files given, or "" when nothing is.
+std::string problemOf(const StudyOptions& given) {
     std::vector<Input> inputs;
     inputs.push_back({&given.original, false, {}});
     for (const std::string& quantized : given.quantized) inputs.push_back({&quantized, false, {}});
@@ -70,6 +69,13 @@ std::string studyInputsProblem(const StudyOptions& given) {
         }
     }
     return "";
+}
+
+}  // namespace
+
+bool checkStudyInputs(const StudyOptions& options, std::string* error) {
+    *error = problemOf(options);
+    return error->empty();
 }
 
 }  // namespace gridcmp

@@ -8,11 +8,12 @@
 
 namespace gridcmp {
 
-// What is wrong with the files given, or "" when nothing is:
+// Whether the files given can make a study; when not, `error` says what is
+// wrong:
 // - one pipe or device given twice (the runs would split its bytes);
 // - an output (studyOutputs.h) that is one of the logs (writing it
 //   would destroy the log), two outputs that are one file, or more than one
 //   output to standard output.
-std::string studyInputsProblem(const StudyOptions& options);
+bool checkStudyInputs(const StudyOptions& options, std::string* error);
 
 }  // namespace gridcmp
