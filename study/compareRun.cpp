@@ -184,7 +184,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     {
         // The threads beneath (conversion, decompression) may need a slot to
         // see that they are to stop: this one's is given up meanwhile.
-        SlotGivenUp idle(slots);
+        SlotGivenUp idle;
         quantizedFeed.reset();  // its thread reads the source
         quantizedSource.reset();
         originalSource.reset();

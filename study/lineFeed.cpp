@@ -91,7 +91,6 @@ char* LineFeed::claim(std::size_t bytes) {
         auto roomy = [&] { return written + wanted - slowestReader() <= ringCapacity; };
         if (!roomy()) {
             publish(written);  // readers may be waiting for what is there
-            SlotGivenUp idle(slots);
             waiting.waitUntil(roomy);
         }
         if (tail >= bytes) return ring.get() + offset;
@@ -179,7 +178,6 @@ SuppliedLine LineFeedReader::nextLine() {
                 released = position;
                 from.readerPositions[index].store(position);
                 from.waiting.wake();
-                SlotGivenUp idle(from.slots);
                 from.waiting.waitUntil([&] { return from.published.load() > position; });
                 seen = from.published.load();
             }

@@ -29,7 +29,6 @@ void ThreadedSource::fill() {
         std::uint64_t end = filled.load(std::memory_order_relaxed);
         auto roomy = [&] { return stopping || end - taken.load() + kPieceBytes <= ringCapacity; };
         if (!roomy()) {
-            SlotGivenUp idle(slots);
             waiting.waitUntil(roomy);
         }
         if (stopping) return;
@@ -50,7 +49,6 @@ std::size_t ThreadedSource::read(char* buffer, std::size_t capacity) {
     std::uint64_t start = taken.load(std::memory_order_relaxed);
     auto ready = [&] { return filled.load() > start || innerEnded.load(); };
     if (!ready()) {
-        SlotGivenUp idle(slots);
         waiting.waitUntil(ready);
     }
     std::uint64_t end = filled.load();
