@@ -129,10 +129,13 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     }
     std::unique_ptr<StudySource> quantizedSource = openStudySource(summary.quantized.c_str(), slots);
     // With cores to spare, the quantized log is converted on a thread of its
-    // own too, and this one only compares.
+    // own too, and this one only compares (but where no thread can be
+    // started for it).
     std::unique_ptr<LineFeed> quantizedFeed;
     if (slots && quantizedOnItsOwnThread) {
-        quantizedFeed.reset(new LineFeed(quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits, 1, slots));
+        quantizedFeed = startLineFeed(quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits, 1, slots);
+    }
+    if (quantizedFeed) {
         attachLogSupply(*quantizedLog, quantizedFeed->reader(0), summary.quantized.c_str(), kStudyLimits);
     } else {
         attachLogSource(*quantizedLog, quantizedSource->bytes(), summary.quantized.c_str(), kStudyLimits);

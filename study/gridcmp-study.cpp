@@ -130,7 +130,15 @@ int main(int argc, char** argv) {
     std::unique_ptr<LineFeed> original;
     if (runCount > 1 || jobs > 1) {
         originalSource = openStudySource(options.original.c_str(), decompression);
-        original.reset(new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+        original = startLineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
+        if (!original) {
+            int why = errno;
+            finishOutputFile(table.file, false);
+            finishOutputFile(cells.file, false);
+            finishOutputFile(json, false);
+            std::fprintf(stderr, "gridcmp-study: cannot start a thread: %s\n", std::strerror(why));
+            return 2;
+        }
     }
     bool started = runAllAtOnce(runCount, [&](int i) {
         SlotHeld held(&slots);
@@ -153,8 +161,12 @@ int main(int argc, char** argv) {
             runs[i].tableWriteError = rowsError;
         }
     });
-    if (!started) {
+    // Every run has stopped reading the original.
+    if (original) {
         original.reset();
+        originalSource.reset();
+    }
+    if (!started) {
         finishOutputFile(table.file, false);
         finishOutputFile(cells.file, false);
         finishOutputFile(json, false);

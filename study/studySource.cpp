@@ -81,10 +81,9 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
     }
     source->decompressed = decompressingSource(source->compression, *source->withPrefix);
     source->outer = source->decompressed.get();
-    if (slots) {
-        source->threaded.reset(new ThreadedSource(*source->decompressed, slots));
-        source->outer = source->threaded.get();
-    }
+    // A thread that cannot be started leaves decompression to the reader's.
+    if (slots) source->threaded = startThreadedSource(*source->decompressed, slots);
+    if (source->threaded) source->outer = source->threaded.get();
     return source;
 }
 

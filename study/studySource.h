@@ -32,7 +32,7 @@ struct StudySource {
 // Opens `path`. A file that cannot be opened, or is compressed in a way this
 // build cannot read, gives a source that fails at once, saying why. With
 // `slots`, decompression runs on a thread of its own that holds one of them
-// while it works.
+// while it works (where a thread cannot be started, on the reader's).
 std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots);
 
 // The compressed formats this build reads, for --version: "gzip, zstd",
