@@ -188,6 +188,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         // The threads beneath (conversion, decompression) may need a slot to
         // see that they are to stop: this one's is given up meanwhile.
         SlotGivenUp idle;
+        stopReading(*quantizedSource);  // a pipe's writer may keep it open: the run has stopped reading
         quantizedFeed.reset();  // its thread reads the source
         quantizedSource.reset();
         originalSource.reset();

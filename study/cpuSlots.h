@@ -1,8 +1,8 @@
 // How many threads of a study work at the same time (-j N): a thread holds a
-// slot while it works and gives it up while it waits for another thread (for
-// lines of the original, for decompressed bytes: Waiting::waitUntil does it),
-// so that N bounds the cores in use however many threads the runs, the
-// original and the decompression take.
+// slot while it works and gives it up while it waits, for another thread (for
+// lines of the original, for decompressed bytes: Waiting::waitUntil) or for
+// the bytes of a pipe (stoppableSource.h), so that N bounds the cores in use
+// however many threads the runs, the original and the decompression take.
 //
 // Which slots a thread holds is the thread's own (SlotHeld says it), so that
 // a wait gives up the slot of the thread that waits, whatever it waits in.

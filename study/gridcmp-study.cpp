@@ -161,8 +161,10 @@ int main(int argc, char** argv) {
             runs[i].tableWriteError = rowsError;
         }
     });
-    // Every run has stopped reading the original.
+    // Every run has stopped reading the original: a writer that keeps its
+    // pipe open is not waited for.
     if (original) {
+        stopReading(*originalSource);
         original.reset();
         originalSource.reset();
     }

@@ -49,6 +49,21 @@ void publish(LineFeed& feed, std::uint64_t end) {
     feed.waiting.wake();
 }
 
+// The feed's source as its thread reads it: what is converted is made
+// visible before each read, which may wait (for a pipe's writer), so that
+// readers never wait for lines that are there (and a run that would stop
+// on them does).
+struct PublishingSource : ByteSource {
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        if (feed->written != feed->published.load(std::memory_order_relaxed)) publish(*feed, feed->written);
+        std::size_t got = inner->read(buffer, capacity);
+        if (got == 0 && inner->failed()) setSourceFailure(*this, inner->systemError, inner->failure);
+        return got;
+    }
+    LineFeed* feed = nullptr;
+    ByteSource* inner = nullptr;
+};
+
 // Room for an entry of `bytes`, waiting for readers to be done with it.
 char* claim(LineFeed& feed, std::size_t bytes) {
     const std::size_t capacity = feed.ringCapacity;
@@ -172,8 +187,12 @@ std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, Lo
             feed->readerPositions[i] = 0;
             feed->readerLeft[i] = false;
         }
+        PublishingSource* publishing = new PublishingSource;
+        feed->source.reset(publishing);
+        publishing->feed = feed.get();
+        publishing->inner = &source;
         feed->log.reset(new GridLogReader);
-        attachLogSource(*feed->log, source, name, limits);
+        attachLogSource(*feed->log, *publishing, name, limits);
         LineFeed* started = feed.get();
         feed->thread = std::thread([started] { convert(*started); });
     } catch (const std::system_error& failure) {

@@ -41,7 +41,8 @@ struct LineFeedReader : LineSupply {
 // What the converting thread and the readers share; made by startLineFeed.
 struct LineFeed {
     LineFeed() = default;
-    // Every reader leaves, and the thread is joined.
+    // Every reader leaves, and the thread is joined: a read of the source it
+    // may wait in (a pipe's) must have been stopped (studySource.h).
     ~LineFeed();
     LineFeed(const LineFeed&) = delete;
     LineFeed& operator=(const LineFeed&) = delete;
@@ -56,6 +57,7 @@ struct LineFeed {
     std::size_t ringCapacity = 0;
     std::uint64_t batchBytes = 0;  // made visible, and said done with, this many at a time
     std::unique_ptr<char[]> ring;
+    std::unique_ptr<ByteSource> source;  // the source given, as the thread reads it
     std::unique_ptr<GridLogReader> log;
     LogLimits limits;
     CpuSlots* slots = nullptr;
