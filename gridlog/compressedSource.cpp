@@ -35,6 +35,9 @@ struct GzipSource : ByteSource {
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = given;
         while (stream.avail_out > 0) {
+            // What is decompressed is given before more is read, which may
+            // wait (for a pipe's writer).
+            if (stream.avail_in == 0 && !inputEnded && stream.avail_out != given) break;
             if (stream.avail_in == 0 && !inputEnded) {
                 stream.avail_in = static_cast<uInt>(compressed.read(input, sizeof input));
                 stream.next_in = reinterpret_cast<Bytef*>(input);
@@ -115,6 +118,9 @@ struct ZstdSource : ByteSource {
         if (failed() || finished) return 0;
         ZSTD_outBuffer out{buffer, capacity, 0};
         while (out.pos < out.size) {
+            // What is decompressed is given before more is read, which may
+            // wait (for a pipe's writer).
+            if (in.pos == in.size && !inputEnded && out.pos > 0) break;
             if (in.pos == in.size && !inputEnded) {
                 in.size = compressed.read(input, sizeof input);
                 in.pos = 0;

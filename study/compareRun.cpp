@@ -128,11 +128,14 @@ std::string endMessageOf(char* text, std::size_t length) {
 // ends, however it ends (out of memory too): their threads may need a slot
 // to see that they are to stop, and the run's is given up meanwhile.
 struct ThreadsBeneath {
-    explicit ThreadsBeneath(CpuSlots* cpuSlots) : slots(cpuSlots) {}
+    ThreadsBeneath() = default;
     ~ThreadsBeneath() { stop(); }
     void stop() {
         if (!originalSource && !quantizedSource && !quantizedFeed) return;
-        SlotGivenUp idle(slots);
+        SlotGivenUp idle;
+        // A pipe's writer may keep the quantized log open: the run has
+        // stopped reading it.
+        if (quantizedSource) stopReading(*quantizedSource);
         quantizedFeed.reset();  // its thread reads the source
         quantizedSource.reset();
         originalSource.reset();
@@ -140,7 +143,6 @@ struct ThreadsBeneath {
     ThreadsBeneath(const ThreadsBeneath&) = delete;
     ThreadsBeneath& operator=(const ThreadsBeneath&) = delete;
 
-    CpuSlots* slots;
     std::unique_ptr<StudySource> originalSource;
     std::unique_ptr<StudySource> quantizedSource;
     std::unique_ptr<LineFeed> quantizedFeed;
@@ -157,7 +159,7 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     summary.gates.resize(options.gates.size());
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
-    ThreadsBeneath beneath(slots);
+    ThreadsBeneath beneath;
     if (original) {
         attachLogSupply(*originalLog, *original, summary.original.c_str(), kStudyLimits);
     } else {
@@ -167,9 +169,12 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     beneath.quantizedSource = openStudySource(summary.quantized.c_str(), slots);
     ByteSource& quantizedBytes = beneath.quantizedSource->bytes();
     // With cores to spare, the quantized log is converted on a thread of its
-    // own too, and this one only compares.
+    // own too, and this one only compares (but where no thread can be
+    // started for it).
     if (slots && quantizedOnItsOwnThread) {
-        beneath.quantizedFeed.reset(new LineFeed(quantizedBytes, summary.quantized.c_str(), kStudyLimits, 1, slots));
+        beneath.quantizedFeed = startLineFeed(quantizedBytes, summary.quantized.c_str(), kStudyLimits, 1, slots);
+    }
+    if (beneath.quantizedFeed) {
         attachLogSupply(*quantizedLog, beneath.quantizedFeed->reader(0), summary.quantized.c_str(), kStudyLimits);
     } else {
         attachLogSource(*quantizedLog, quantizedBytes, summary.quantized.c_str(), kStudyLimits);

@@ -149,9 +149,9 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     if (runCount > 1 || jobs > 1) {
         Trouble trouble = troubleOf([&] {
             originalSource = openStudySource(options.original.c_str(), decompression);
-            original.reset(
-                new LineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots));
+            original = startLineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
         });
+        if (!trouble.what && !original) trouble = Trouble{"cannot start a thread", errno};
         if (trouble.what) {
             originalSource.reset();
             sayTrouble(options.original, trouble);
@@ -181,6 +181,9 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         }
         runs[i].rowsLost = rowsError;
     });
+    // Every run has stopped reading the original: a writer that keeps its
+    // pipe open is not waited for.
+    if (original) stopReading(*originalSource);
     original.reset();  // its thread reads the source
     originalSource.reset();
     if (!started) {

@@ -1,7 +1,10 @@
 #include "study/lineFeed.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace gridcmp {
 
@@ -25,91 +28,77 @@ struct EntryHeader {
 
 constexpr std::uint32_t kWrap = 1000;
 // The converting thread makes what it wrote visible, and readers say what
-// they are done with, this many bytes at a time: waking another thread costs
-// far more than a line.
+// they are done with, this many bytes at a time at most (LineFeed::batchBytes).
 constexpr std::uint64_t kBatchBytes = 1 << 20;
 
 std::size_t aligned(std::size_t bytes) { return (bytes + 7) & ~static_cast<std::size_t>(7); }
 
 std::size_t textBytes(std::size_t length) { return aligned(length + 1 + kLineReadAhead); }
 
-}  // namespace
 
-LineFeed::LineFeed(ByteSource& source, const char* name, LogLimits logLimits, int readerCount, CpuSlots* cpuSlots)
-    : limits(logLimits), slots(cpuSlots), readers(readerCount) {
-    // Room for the longest entry and a mebibyte: small enough to stay in the
-    // caches that the two threads share (a larger ring lets the converting
-    // thread run so far ahead that its lines are gone from them by the time
-    // they are read), never less than 4 MiB.
-    std::size_t longest = sizeof(EntryHeader) + textBytes(limits.lineCapacity) +
-                          sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
-    ringCapacity = aligned(std::max<std::size_t>(std::size_t{4} << 20, longest + (std::size_t{1} << 20)));
-    // Not value-initialized: only what is written is ever read.
-    ring.reset(new char[ringCapacity]);
-    readerPositions.reset(new std::atomic<std::uint64_t>[readerCount]);
-    readerLeft.reset(new std::atomic<bool>[readerCount]);
-    for (int i = 0; i < readerCount; ++i) {
-        readers[i].feed = this;
-        readers[i].index = i;
-        readerPositions[i] = 0;
-        readerLeft[i] = false;
-    }
-    log.reset(new GridLogReader);
-    attachLogSource(*log, source, name, limits);
-    thread = std::thread([this] { convert(); });
-}
-
-LineFeed::~LineFeed() {
-    for (int i = 0; i < static_cast<int>(readers.size()); ++i) leave(i);
-    thread.join();
-}
-
-void LineFeed::leave(int index) {
-    readerLeft[index] = true;
-    waiting.wake();
-}
-
-std::uint64_t LineFeed::slowestReader() const {
-    std::uint64_t slowest = written;
-    for (std::size_t i = 0; i < readers.size(); ++i) {
-        if (!readerLeft[i]) slowest = std::min<std::uint64_t>(slowest, readerPositions[i]);
+std::uint64_t slowestReader(const LineFeed& feed) {
+    std::uint64_t slowest = feed.written;
+    for (std::size_t i = 0; i < feed.readers.size(); ++i) {
+        if (!feed.readerLeft[i]) slowest = std::min<std::uint64_t>(slowest, feed.readerPositions[i]);
     }
     return slowest;
 }
 
-void LineFeed::publish(std::uint64_t end) {
-    published.store(end);
-    waiting.wake();
+void publish(LineFeed& feed, std::uint64_t end) {
+    feed.published.store(end);
+    feed.waiting.wake();
 }
 
-char* LineFeed::claim(std::size_t bytes) {
+// The feed's source as its thread reads it: what is converted is made
+// visible before each read, which may wait (for a pipe's writer), so that
+// readers never wait for lines that are there (and a run that would stop
+// on them does).
+struct PublishingSource : ByteSource {
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        if (feed->written != feed->published.load(std::memory_order_relaxed)) publish(*feed, feed->written);
+        std::size_t got = inner->read(buffer, capacity);
+        if (got == 0 && inner->failed()) setSourceFailure(*this, inner->systemError, inner->failure);
+        return got;
+    }
+    LineFeed* feed = nullptr;
+    ByteSource* inner = nullptr;
+};
+
+// Room for an entry of `bytes`, waiting for readers to be done with it.
+char* claim(LineFeed& feed, std::size_t bytes) {
+    const std::size_t capacity = feed.ringCapacity;
     for (;;) {
-        std::size_t offset = written % ringCapacity;
-        std::size_t tail = ringCapacity - offset;
+        std::size_t offset = feed.written % capacity;
+        std::size_t tail = capacity - offset;
         // An entry never wraps: the ring's end is left, as a wrap, first.
         std::size_t wanted = tail < bytes ? tail : bytes;
-        auto roomy = [&] { return written + wanted - slowestReader() <= ringCapacity; };
+        auto roomy = [&] { return feed.written + wanted - slowestReader(feed) <= capacity; };
         if (!roomy()) {
-            publish(written);  // readers may be waiting for what is there
-            SlotGivenUp idle(slots);
-            waiting.waitUntil(roomy);
+            publish(feed, feed.written);  // readers may be waiting for what is there
+            feed.waiting.waitUntil(roomy);
         }
-        if (tail >= bytes) return ring.get() + offset;
+        if (tail >= bytes) return feed.ring.get() + offset;
         if (tail >= sizeof(EntryHeader)) {
             EntryHeader wrap{kWrap, 0, 0, 0, 0, 0, 0, 0, tail};
-            std::memcpy(ring.get() + offset, &wrap, sizeof wrap);
+            std::memcpy(feed.ring.get() + offset, &wrap, sizeof wrap);
         }
-        written += tail;
+        feed.written += tail;
     }
 }
 
-void LineFeed::convert() {
-    SlotHeld held(slots);
-    GridLogReader& from = *log;
+bool everyoneLeft(const LineFeed& feed) {
+    for (std::size_t i = 0; i < feed.readers.size(); ++i) {
+        if (!feed.readerLeft[i]) return false;
+    }
+    return true;
+}
+
+// The converting thread.
+void convert(LineFeed& feed) {
+    SlotHeld held(feed.slots);
+    GridLogReader& from = *feed.log;
     for (;;) {
-        bool everyoneLeft = true;
-        for (std::size_t i = 0; i < readers.size(); ++i) everyoneLeft = everyoneLeft && readerLeft[i];
-        if (everyoneLeft) return;  // no one reads on: no need to convert the rest
+        if (everyoneLeft(feed)) return;  // no one reads on: no need to convert the rest
 
         readLine(from);
         EntryHeader header{};
@@ -121,7 +110,7 @@ void LineFeed::convert() {
             header.unterminated = from.unterminatedLastLine() == from.lineNumber();
             header.terminator = isBlockTerminator(from);
             header.timeLine = isTimeLine(from);
-            valueRoom = sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
+            valueRoom = sizeof(double) * static_cast<std::size_t>(feed.limits.maxRowValues);
         } else {
             switch (from.state()) {
                 case LogState::ended: header.kind = SuppliedLine::ended; break;
@@ -139,7 +128,7 @@ void LineFeed::convert() {
         // into the ring, and the entry keeps only what they need.
         std::size_t mostValues = length / 2 + 1;
         if (valueRoom > sizeof(double) * mostValues) valueRoom = sizeof(double) * mostValues;
-        char* entry = claim(sizeof header + textBytes(length) + valueRoom);
+        char* entry = claim(feed, sizeof header + textBytes(length) + valueRoom);
         char* textAt = entry + sizeof header;
         std::memcpy(textAt, text, length);
         std::memset(textAt + length, 0, textBytes(length) - length);
@@ -148,13 +137,82 @@ void LineFeed::convert() {
         std::size_t valueBytes = header.valueCount > 0 ? sizeof(double) * header.valueCount : 0;
         header.size = sizeof header + textBytes(length) + valueBytes;
         std::memcpy(entry, &header, sizeof header);
-        written += header.size;
+        feed.written += header.size;
         if (header.kind != SuppliedLine::line) {
-            publish(written);
+            publish(feed, feed.written);
             return;
         }
-        if (written - published.load(std::memory_order_relaxed) >= kBatchBytes) publish(written);
+        if (feed.written - feed.published.load(std::memory_order_relaxed) >= feed.batchBytes) {
+            publish(feed, feed.written);
+        }
     }
+}
+
+}  // namespace
+
+std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, LogLimits limits, int readerCount,
+                                        CpuSlots* slots, std::size_t ringBytes) {
+    std::unique_ptr<LineFeed> feed(new (std::nothrow) LineFeed);
+    if (!feed) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    feed->limits = limits;
+    feed->slots = slots;
+    std::size_t longest = sizeof(EntryHeader) + textBytes(limits.lineCapacity) +
+                          sizeof(double) * static_cast<std::size_t>(limits.maxRowValues);
+    // The study's ring: room for the longest entry and a mebibyte, small
+    // enough to stay in the caches that the two threads share (a larger ring
+    // lets the converting thread run so far ahead that its lines are gone
+    // from them by the time they are read), never less than 4 MiB.
+    if (ringBytes == 0) ringBytes = std::max<std::size_t>(std::size_t{4} << 20, longest + (std::size_t{1} << 20));
+    feed->ringCapacity = aligned(std::max(ringBytes, longest));
+    // Waking another thread costs far more than a line; a small ring is
+    // handed over more often, so that the thread and the readers still
+    // overlap.
+    feed->batchBytes = std::min<std::uint64_t>(kBatchBytes, std::max<std::size_t>(feed->ringCapacity / 4, 1));
+    // Not value-initialized: only what is written is ever read.
+    feed->ring.reset(new (std::nothrow) char[feed->ringCapacity]);
+    if (!feed->ring) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    try {
+        feed->readers.resize(readerCount);
+        feed->readerPositions.reset(new std::atomic<std::uint64_t>[readerCount]);
+        feed->readerLeft.reset(new std::atomic<bool>[readerCount]);
+        for (int i = 0; i < readerCount; ++i) {
+            feed->readers[i].feed = feed.get();
+            feed->readers[i].index = i;
+            feed->readerPositions[i] = 0;
+            feed->readerLeft[i] = false;
+        }
+        PublishingSource* publishing = new PublishingSource;
+        feed->source.reset(publishing);
+        publishing->feed = feed.get();
+        publishing->inner = &source;
+        feed->log.reset(new GridLogReader);
+        attachLogSource(*feed->log, *publishing, name, limits);
+        LineFeed* started = feed.get();
+        feed->thread = std::thread([started] { convert(*started); });
+    } catch (const std::system_error& failure) {
+        errno = failure.code().value() ? failure.code().value() : EAGAIN;
+        return nullptr;
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    return feed;
+}
+
+LineFeed::~LineFeed() {
+    for (int i = 0; i < static_cast<int>(readers.size()); ++i) leave(i);
+    if (thread.joinable()) thread.join();
+}
+
+void LineFeed::leave(int index) {
+    readerLeft[index] = true;
+    waiting.wake();
 }
 
 SuppliedLine LineFeedReader::nextLine() {
@@ -162,7 +220,7 @@ SuppliedLine LineFeedReader::nextLine() {
     LineFeed& from = *feed;
     const std::size_t capacity = from.ringCapacity;
     for (;;) {
-        if (position - released >= kBatchBytes) {
+        if (position - released >= from.batchBytes) {
             released = position;
             from.readerPositions[index].store(position);
             from.waiting.wake();
@@ -179,7 +237,6 @@ SuppliedLine LineFeedReader::nextLine() {
                 released = position;
                 from.readerPositions[index].store(position);
                 from.waiting.wake();
-                SlotGivenUp idle(from.slots);
                 from.waiting.waitUntil([&] { return from.published.load() > position; });
                 seen = from.published.load();
             }

@@ -38,12 +38,11 @@ struct LineFeedReader : LineSupply {
     SuppliedLine last;
 };
 
+// What the converting thread and the readers share; made by startLineFeed.
 struct LineFeed {
-    // Reads `source` (as a log named `name`, lines of at most
-    // limits.lineCapacity - 1 characters, rows of at most limits.maxRowValues
-    // values) for `readers` readers, converting it on a thread of its own
-    // that holds one of `slots` while it works (nullptr: no limit).
-    LineFeed(ByteSource& source, const char* name, LogLimits limits, int readers, CpuSlots* slots);
+    LineFeed() = default;
+    // Every reader leaves, and the thread is joined: a read of the source it
+    // may wait in (a pipe's) must have been stopped (studySource.h).
     ~LineFeed();
     LineFeed(const LineFeed&) = delete;
     LineFeed& operator=(const LineFeed&) = delete;
@@ -52,23 +51,16 @@ struct LineFeed {
     LineFeedReader& reader(int index) { return readers[index]; }
 
     // A reader that will take no more lines (its run stopped) lets the feed
-    // run on without it.
+    // run on without it; once all have left, the thread stops converting.
     void leave(int index);
 
-    // The ring's size in bytes.
-    std::size_t capacity() const { return ringCapacity; }
-
-    // The converting thread's side.
-    void convert();
-    std::uint64_t slowestReader() const;
-    void publish(std::uint64_t end);
-    char* claim(std::size_t bytes);  // room for an entry, waiting for readers
-
-    std::size_t ringCapacity;
+    std::size_t ringCapacity = 0;
+    std::uint64_t batchBytes = 0;  // made visible, and said done with, this many at a time
     std::unique_ptr<char[]> ring;
+    std::unique_ptr<ByteSource> source;  // the source given, as the thread reads it
     std::unique_ptr<GridLogReader> log;
     LogLimits limits;
-    CpuSlots* slots;
+    CpuSlots* slots = nullptr;
     std::vector<LineFeedReader> readers;
     std::unique_ptr<std::atomic<std::uint64_t>[]> readerPositions;  // what each reader is done with
     std::unique_ptr<std::atomic<bool>[]> readerLeft;
@@ -77,5 +69,15 @@ struct LineFeed {
     Waiting waiting;
     std::thread thread;
 };
+
+// Starts reading `source` (as a log named `name`, lines of at most
+// limits.lineCapacity - 1 characters, rows of at most limits.maxRowValues
+// values) for `readers` readers, converting it on a thread of its own that
+// holds one of `slots` while it works (nullptr: no limit), in a ring of
+// `ringBytes` (0: the study's size; never less than the longest line's
+// entry). `source` and `name` must outlive the feed. nullptr when the thread
+// or the ring cannot be had, errno saying why (EAGAIN, ENOMEM).
+std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, LogLimits limits, int readers,
+                                        CpuSlots* slots, std::size_t ringBytes = 0);
 
 }  // namespace gridcmp

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "gridlog/fileSource.h"
 #include "study/threadedSource.h"
 
 namespace gridcmp {
@@ -41,7 +40,12 @@ struct PrefixedSource : ByteSource {
 
 }  // namespace
 
+void stopReading(StudySource& source) {
+    if (source.stoppable) stopSource(*source.stoppable);
+}
+
 StudySource::~StudySource() {
+    stopReading(*this);
     threaded.reset();  // its thread reads what is below it
     decompressed.reset();
     withPrefix.reset();
@@ -59,7 +63,10 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
         source->outer = source->file.get();
         return source;
     }
-    source->file.reset(new FileSource(source->stream));
+    StoppableSource* file = new StoppableSource;
+    source->file.reset(file);
+    source->stoppable = file;
+    openStoppableSource(*file, fileno(source->stream));
     unsigned char first[kLongestMagic];
     std::size_t looked = 0;
     while (looked < sizeof first) {
@@ -81,10 +88,9 @@ std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) 
     }
     source->decompressed = source->compression->open(*source->withPrefix);
     source->outer = source->decompressed.get();
-    if (slots) {
-        source->threaded.reset(new ThreadedSource(*source->decompressed, slots));
-        source->outer = source->threaded.get();
-    }
+    // A thread that cannot be started leaves decompression to the reader's.
+    if (slots) source->threaded = startThreadedSource(*source->decompressed, slots);
+    if (source->threaded) source->outer = source->threaded.get();
     return source;
 }
 

@@ -1,58 +1,79 @@
 #include "study/threadedSource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace gridcmp {
 
 namespace {
 
-constexpr std::size_t kPieceBytes = 1 << 18;  // what the thread reads and hands over at a time
+// What the thread reads and hands over at a time, at most: a ring holds two
+// pieces at least, so that the reader takes one while the next comes.
+constexpr std::size_t kPieceBytes = 1 << 18;
+
+// The reading thread.
+void fill(ThreadedSource& source) {
+    SlotHeld held(source.slots);
+    for (;;) {
+        std::uint64_t end = source.filled.load(std::memory_order_relaxed);
+        source.waiting.waitUntil([&] {
+            return source.stopping || end - source.taken.load() + source.pieceBytes <= source.ringCapacity;
+        });
+        if (source.stopping) return;
+        std::size_t offset = end % source.ringCapacity;
+        // Never across the ring's end.
+        std::size_t piece = std::min(source.pieceBytes, source.ringCapacity - offset);
+        std::size_t got = source.inner->read(source.ring.get() + offset, piece);
+        if (got > 0) source.filled.store(end + got);
+        if (got == 0) {
+            if (source.inner->failed()) setSourceFailure(source, source.inner->systemError, source.inner->failure);
+            source.innerEnded.store(true);
+        }
+        source.waiting.wake();
+        if (got == 0) return;
+    }
+}
 
 }  // namespace
 
-ThreadedSource::ThreadedSource(ByteSource& innerSource, CpuSlots* cpuSlots, std::size_t capacity)
-    : inner(innerSource), slots(cpuSlots), ringCapacity(std::max(capacity, 2 * kPieceBytes)),
-      ring(new char[ringCapacity]) {
-    thread = std::thread([this] { fill(); });
+std::unique_ptr<ThreadedSource> startThreadedSource(ByteSource& inner, CpuSlots* slots, std::size_t capacity) {
+    std::unique_ptr<ThreadedSource> source(new (std::nothrow) ThreadedSource);
+    if (source) {
+        source->inner = &inner;
+        source->slots = slots;
+        source->ringCapacity = std::max<std::size_t>(capacity, 2);
+        source->pieceBytes = std::min(kPieceBytes, source->ringCapacity / 2);
+        source->ring.reset(new (std::nothrow) char[source->ringCapacity]);
+    }
+    if (!source || !source->ring) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    try {
+        ThreadedSource* started = source.get();
+        source->thread = std::thread([started] { fill(*started); });
+    } catch (const std::system_error& failure) {
+        errno = failure.code().value() ? failure.code().value() : EAGAIN;
+        return nullptr;
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    return source;
 }
 
 ThreadedSource::~ThreadedSource() {
     stopping = true;
     waiting.wake();
-    thread.join();
-}
-
-void ThreadedSource::fill() {
-    SlotHeld held(slots);
-    for (;;) {
-        std::uint64_t end = filled.load(std::memory_order_relaxed);
-        auto roomy = [&] { return stopping || end - taken.load() + kPieceBytes <= ringCapacity; };
-        if (!roomy()) {
-            SlotGivenUp idle(slots);
-            waiting.waitUntil(roomy);
-        }
-        if (stopping) return;
-        std::size_t offset = end % ringCapacity;
-        std::size_t piece = std::min(kPieceBytes, ringCapacity - offset);  // never across the ring's end
-        std::size_t got = inner.read(ring.get() + offset, piece);
-        if (got > 0) filled.store(end + got);
-        if (got == 0) {
-            if (inner.failed()) setSourceFailure(*this, inner.systemError, inner.failure);
-            innerEnded.store(true);
-        }
-        waiting.wake();
-        if (got == 0) return;
-    }
+    if (thread.joinable()) thread.join();
 }
 
 std::size_t ThreadedSource::read(char* buffer, std::size_t capacity) {
     std::uint64_t start = taken.load(std::memory_order_relaxed);
-    auto ready = [&] { return filled.load() > start || innerEnded.load(); };
-    if (!ready()) {
-        SlotGivenUp idle(slots);
-        waiting.waitUntil(ready);
-    }
+    waiting.waitUntil([&] { return filled.load() > start || innerEnded.load(); });
     std::uint64_t end = filled.load();
     if (end == start) return 0;  // the thread has ended: failed() says whether cleanly
     std::size_t offset = start % ringCapacity;

@@ -7,6 +7,10 @@
 // consistency (their defaults): a waiter counts itself asleep and then looks,
 // a changer stores and then looks for sleepers, so that one of the two always
 // sees the other.
+//
+// A waiter that holds a CPU slot (cpuSlots.h) gives it up while it sleeps,
+// here, so that no wait can keep a core from the thread it waits for, and -j
+// counts only threads that work.
 #pragma once
 
 #include <atomic>
@@ -15,13 +19,35 @@
 
 namespace gridcmp {
 
+struct CpuSlots;
+
+// The slot the calling thread holds (SlotHeld), given up before it sleeps:
+// returns its slots, nullptr when it holds none. takeBackSlot(that) holds
+// it again. (cpuSlots.cpp)
+CpuSlots* giveUpHeldSlot();
+void takeBackSlot(CpuSlots* slots);
+
 struct Waiting {
+    // Returns once ready() holds. A slot the caller holds is given up only if
+    // it has to sleep, and held again on return.
     template <typename Ready>
     void waitUntil(Ready ready) {
-        std::unique_lock<std::mutex> lock(guard);
-        ++sleepers;
-        changed.wait(lock, ready);
-        --sleepers;
+        if (ready()) return;
+        bool slept = false;
+        CpuSlots* held = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(guard);
+            ++sleepers;
+            if (!ready()) {
+                slept = true;
+                held = giveUpHeldSlot();
+                changed.wait(lock, ready);
+            }
+            --sleepers;
+        }
+        // Outside the lock: taking a slot may itself sleep, on the slots'
+        // own Waiting.
+        if (slept) takeBackSlot(held);
     }
 
     void wake() {
