@@ -184,15 +184,10 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
         summary.gates[i].value = runFigure(summary, gate.figure.c_str());
         summary.gates[i].failed = crosses(summary.gates[i].value, gate.failsAbove, gate.limit);
     }
-    {
-        // The threads beneath (conversion, decompression) may need a slot to
-        // see that they are to stop: this one's is given up meanwhile.
-        SlotGivenUp idle;
-        stopReading(*quantizedSource);  // a pipe's writer may keep it open: the run has stopped reading
-        quantizedFeed.reset();  // its thread reads the source
-        quantizedSource.reset();
-        originalSource.reset();
-    }
+    stopReading(*quantizedSource);  // a pipe's writer may keep it open: the run has stopped reading
+    quantizedFeed.reset();  // its thread reads the source
+    quantizedSource.reset();
+    originalSource.reset();
     closeLog(*originalLog);
     closeLog(*quantizedLog);
     return summary;
