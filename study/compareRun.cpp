@@ -125,14 +125,12 @@ std::string endMessageOf(char* text, std::size_t length) {
 }
 
 // The sources and the conversion a run starts beneath it, stopped when it
-// ends, however it ends (out of memory too): their threads may need a slot
-// to see that they are to stop, and the run's is given up meanwhile.
+// ends, however it ends (out of memory too), in the order their threads
+// read each other.
 struct ThreadsBeneath {
     ThreadsBeneath() = default;
     ~ThreadsBeneath() { stop(); }
     void stop() {
-        if (!originalSource && !quantizedSource && !quantizedFeed) return;
-        SlotGivenUp idle;
         // A pipe's writer may keep the quantized log open: the run has
         // stopped reading it.
         if (quantizedSource) stopReading(*quantizedSource);

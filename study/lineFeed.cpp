@@ -207,6 +207,8 @@ std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, Lo
 
 LineFeed::~LineFeed() {
     for (int i = 0; i < static_cast<int>(readers.size()); ++i) leave(i);
+    // The thread may need a slot to see it: a joiner's is given up meanwhile.
+    SlotGivenUp idle;
     if (thread.joinable()) thread.join();
 }
 

@@ -26,7 +26,7 @@ namespace gridcmp {
 struct LineFeed;
 
 // One reader's place in the feed.
-struct LineFeedReader : LineSupply {
+struct LineFeedReader final : LineSupply {
     SuppliedLine nextLine() override;
 
     LineFeed* feed = nullptr;
@@ -41,8 +41,9 @@ struct LineFeedReader : LineSupply {
 // What the converting thread and the readers share; made by startLineFeed.
 struct LineFeed {
     LineFeed() = default;
-    // Every reader leaves, and the thread is joined: a read of the source it
-    // may wait in (a pipe's) must have been stopped (studySource.h).
+    // Every reader leaves, and the thread is joined (a slot the caller holds
+    // given up meanwhile): a read of the source it may wait in (a pipe's)
+    // must have been stopped (studySource.h).
     ~LineFeed();
     LineFeed(const LineFeed&) = delete;
     LineFeed& operator=(const LineFeed&) = delete;

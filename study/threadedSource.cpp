@@ -68,6 +68,8 @@ std::unique_ptr<ThreadedSource> startThreadedSource(ByteSource& inner, CpuSlots*
 ThreadedSource::~ThreadedSource() {
     stopping = true;
     waiting.wake();
+    // The thread may need a slot to see it: a joiner's is given up meanwhile.
+    SlotGivenUp idle;
     if (thread.joinable()) thread.join();
 }
 

@@ -17,8 +17,9 @@ namespace gridcmp {
 // What the reading thread and the reader share; made by startThreadedSource.
 struct ThreadedSource : ByteSource {
     ThreadedSource() = default;
-    // The thread is joined: a read of the inner source it may wait in (a
-    // pipe's) must have been stopped (studySource.h).
+    // The thread is joined (a slot the caller holds given up meanwhile): a
+    // read of the inner source it may wait in (a pipe's) must have been
+    // stopped (studySource.h).
     ~ThreadedSource() override;
     std::size_t read(char* buffer, std::size_t capacity) override;
 
