@@ -35,7 +35,6 @@ std::size_t aligned(std::size_t bytes) { return (bytes + 7) & ~static_cast<std::
 
 std::size_t textBytes(std::size_t length) { return aligned(length + 1 + kLineReadAhead); }
 
-
 std::uint64_t slowestReader(const LineFeed& feed) {
     std::uint64_t slowest = feed.written;
     for (std::size_t i = 0; i < feed.readers.size(); ++i) {
@@ -206,10 +205,11 @@ std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, Lo
 }
 
 LineFeed::~LineFeed() {
+    if (!thread.joinable()) return;  // it never started
     for (int i = 0; i < static_cast<int>(readers.size()); ++i) leave(i);
     // The thread may need a slot to see it: a joiner's is given up meanwhile.
     SlotGivenUp idle;
-    if (thread.joinable()) thread.join();
+    thread.join();
 }
 
 void LineFeed::leave(int index) {

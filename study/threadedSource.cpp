@@ -66,11 +66,12 @@ std::unique_ptr<ThreadedSource> startThreadedSource(ByteSource& inner, CpuSlots*
 }
 
 ThreadedSource::~ThreadedSource() {
+    if (!thread.joinable()) return;  // it never started
     stopping = true;
     waiting.wake();
     // The thread may need a slot to see it: a joiner's is given up meanwhile.
     SlotGivenUp idle;
-    if (thread.joinable()) thread.join();
+    thread.join();
 }
 
 std::size_t ThreadedSource::read(char* buffer, std::size_t capacity) {
