@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <system_error>
+
+#include "study/parallelRuns.h"
 
 namespace gridcmp {
 
@@ -192,15 +193,12 @@ std::unique_ptr<LineFeed> startLineFeed(ByteSource& source, const char* name, Lo
         publishing->inner = &source;
         feed->log.reset(new GridLogReader);
         attachLogSource(*feed->log, *publishing, name, limits);
-        LineFeed* started = feed.get();
-        feed->thread = std::thread([started] { convert(*started); });
-    } catch (const std::system_error& failure) {
-        errno = failure.code().value() ? failure.code().value() : EAGAIN;
-        return nullptr;
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
         return nullptr;
     }
+    LineFeed* started = feed.get();
+    if (!startThread(feed->thread, [started] { convert(*started); })) return nullptr;
     return feed;
 }
 

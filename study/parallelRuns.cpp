@@ -1,5 +1,7 @@
 #include "study/parallelRuns.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <atomic>
 #include <new>
@@ -23,6 +25,19 @@ int usableProcessors() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
+bool startThread(std::thread& thread, std::function<void()> work) {
+    try {
+        thread = std::thread(std::move(work));
+    } catch (const std::system_error& failure) {
+        errno = failure.code().value() ? failure.code().value() : EAGAIN;
+        return false;
+    } catch (const std::bad_alloc&) {  // no room for one more thread's state
+        errno = ENOMEM;
+        return false;
+    }
+    return true;
+}
+
 bool runAllAtOnce(int count, const std::function<void(int)>& work) {
     // Every thread waits until all are there, or until it is clear they will
     // not be.
@@ -33,19 +48,15 @@ bool runAllAtOnce(int count, const std::function<void(int)>& work) {
         waiting.waitUntil([&] { return start.load() != starting; });
         if (start.load() == going) work(index);
     };
-    std::vector<std::thread> others;
+    std::vector<std::thread> others(count > 1 ? count - 1 : 0);
     bool all = true;
-    try {
-        for (int i = 0; i + 1 < count; ++i) others.emplace_back(thread, i);
-    } catch (const std::system_error&) {
-        all = false;
-    } catch (const std::bad_alloc&) {  // no room for one more thread's state
-        all = false;
-    }
+    for (int i = 0; all && i + 1 < count; ++i) all = startThread(others[i], [&thread, i] { thread(i); });
     start = all ? going : abandoned;
     waiting.wake();
     if (all && count > 0) work(count - 1);
-    for (std::thread& other : others) other.join();
+    for (std::thread& other : others) {
+        if (other.joinable()) other.join();
+    }
     return all;
 }
 

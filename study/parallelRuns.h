@@ -2,12 +2,18 @@
 #pragma once
 
 #include <functional>
+#include <thread>
 
 namespace gridcmp {
 
 // The CPUs this process may run on (its affinity mask, where the system has
 // one), at least 1.
 int usableProcessors();
+
+// Starts `thread` running `work`; false, with errno saying why (EAGAIN,
+// ENOMEM), where the system gives no thread. `work` must let no exception
+// out: on another thread it would end the process.
+bool startThread(std::thread& thread, std::function<void()> work);
 
 // Calls work(0) ... work(count - 1), each on a thread of its own (the last on
 // this one), all at the same time, and returns true when all are done. Runs

@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <system_error>
+
+#include "study/parallelRuns.h"
 
 namespace gridcmp {
 
@@ -52,16 +53,8 @@ std::unique_ptr<ThreadedSource> startThreadedSource(ByteSource& inner, CpuSlots*
         errno = ENOMEM;
         return nullptr;
     }
-    try {
-        ThreadedSource* started = source.get();
-        source->thread = std::thread([started] { fill(*started); });
-    } catch (const std::system_error& failure) {
-        errno = failure.code().value() ? failure.code().value() : EAGAIN;
-        return nullptr;
-    } catch (const std::bad_alloc&) {
-        errno = ENOMEM;
-        return nullptr;
-    }
+    ThreadedSource* started = source.get();
+    if (!startThread(source->thread, [started] { fill(*started); })) return nullptr;
     return source;
 }
 
