@@ -168,8 +168,8 @@ void openLog(GridLogReader& reader, const char* path, LogLimits limits) {
         reader.state_ = LogState::unopened;
         return;
     }
+    reader.ownStream_ = stream;  // closed by closeLog, even where attaching runs out of memory
     attachLog(reader, stream, path, limits);
-    reader.ownStream_ = stream;
 }
 
 void attachLog(GridLogReader& reader, std::FILE* stream, const char* name, LogLimits limits) {

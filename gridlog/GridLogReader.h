@@ -75,7 +75,8 @@ public:
     long long unterminatedLastLine() const { return unterminatedLastLine_; }  // 0: the last line had its newline
     // The time line of a block the file ends in before its first row; 0: none.
     long long cutBlockLine() const { return cutBlockLine_; }
-    const char* timeLabel() const { return timeLabel_.get(); }  // of the current block, whole; "" before the first
+    // The current block's, whole; "" before the first.
+    const char* timeLabel() const { return timeLabel_ ? timeLabel_.get() : ""; }
 
 private:
     friend void openLog(GridLogReader&, const char*, LogLimits);

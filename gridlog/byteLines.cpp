@@ -27,6 +27,7 @@ void ByteLines::restart(ByteSource& source, std::size_t lineCapacity) {
     drained_ = false;
     anythingRead_ = false;
     finished_ = false;
+    scanned_ = 0;
 }
 
 // Moves the undelivered bytes to the front of the buffer and reads up to one
@@ -35,7 +36,7 @@ void ByteLines::restart(ByteSource& source, std::size_t lineCapacity) {
 bool ByteLines::refill() {
     char* bytes = bytes_.get();
     std::size_t pending = end_ - start_;
-    std::memmove(bytes, bytes + start_, pending);
+    if (start_ > 0) std::memmove(bytes, bytes + start_, pending);
     start_ = 0;
     end_ = pending;
     // There is room: pending is less than a line.
@@ -57,7 +58,11 @@ SuppliedLine ByteLines::nextLine() {
         char* start = bytes_.get() + start_;
         std::size_t available = end_ - start_;
         std::size_t searched = available < lineCapacity_ ? available : lineCapacity_;
-        const void* newline = available > 0 ? std::memchr(start, '\n', searched) : nullptr;
+        // A long line that comes in pieces (a pipe's) is searched once: from
+        // where the last search stopped.
+        const void* newline =
+            searched > scanned_ ? std::memchr(start + scanned_, '\n', searched - scanned_) : nullptr;
+        scanned_ = newline ? 0 : searched;
         SuppliedLine line;
         if (newline || (drained_ && !source_->failed() && available > 0 && available < lineCapacity_)) {
             std::size_t end = newline ? static_cast<const char*>(newline) - bytes_.get() : end_;
@@ -68,6 +73,7 @@ SuppliedLine ByteLines::nextLine() {
             line.length = nul ? static_cast<const char*>(nul) - start : end - start_;
             line.unterminated = newline == nullptr;
             start_ = newline ? end + 1 : end_;
+            scanned_ = 0;
             return line;
         }
         if (available >= lineCapacity_) {

@@ -32,6 +32,7 @@ private:
     std::unique_ptr<char[]> bytes_;
     std::size_t start_ = 0;  // bytes [start_, end_) are read but not yet delivered
     std::size_t end_ = 0;
+    std::size_t scanned_ = 0;  // of the pending bytes, searched for a newline in vain
     bool drained_ = false;   // the source has nothing more to give
     bool anythingRead_ = false;
     bool finished_ = false;  // the last answer is given again

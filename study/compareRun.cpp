@@ -179,10 +179,10 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     }
 
     Collector collector(summary, options, rows);
+    summary.end = runComparison(*originalLog, *quantizedLog, collector);
     char* message = nullptr;
     std::size_t messageLength = 0;
     std::FILE* messages = open_memstream(&message, &messageLength);
-    summary.end = runComparison(*originalLog, *quantizedLog, collector);
     if (messages) {
         writeEndMessage(messages, summary.end, *originalLog, *quantizedLog);
         std::fclose(messages);

@@ -25,9 +25,9 @@ constexpr LogLimits kStudyLimits{std::size_t{1} << 22, 65536};
 // logs it reads itself.
 // When `slots` is given, decompresses it on a thread of its own that holds one
 // of them, and with `quantizedOnItsOwnThread` converts it on another. Memory
-// stays the same whatever the logs' size. Out of memory, or where a thread
-// cannot start, it throws (std::bad_alloc, std::system_error) once the
-// threads it started have stopped.
+// stays the same whatever the logs' size. A thread that cannot be started
+// leaves its work to this one; out of memory, it throws std::bad_alloc once
+// the threads it started have stopped.
 RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSupply* original, CpuSlots* slots,
                       bool quantizedOnItsOwnThread);
 

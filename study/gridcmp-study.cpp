@@ -73,8 +73,8 @@ Trouble troubleOf(Work work) {
         work();
     } catch (const std::bad_alloc&) {
         return Trouble{"out of memory", 0};
-    } catch (const std::system_error& failure) {
-        return Trouble{"cannot start a thread", failure.code().value()};
+    } catch (const std::system_error& failure) {  // a thread, a lock: what the system could not give
+        return Trouble{"the system refused", failure.code().value()};
     }
     return Trouble{};
 }
@@ -151,7 +151,9 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
             originalSource = openStudySource(options.original.c_str(), decompression);
             original = startLineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
         });
-        if (!trouble.what && !original) trouble = Trouble{"cannot start a thread", errno};
+        if (!trouble.what && !original) {
+            trouble = errno == ENOMEM ? Trouble{"out of memory", 0} : Trouble{"cannot start a thread", errno};
+        }
         if (trouble.what) {
             originalSource.reset();
             sayTrouble(options.original, trouble);
@@ -173,13 +175,13 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
             // own too.
             runs[i] = compareRun(options, i, rows, original ? &original->reader(i) : nullptr, decompression,
                                  jobs > 2 * runCount);
+            for (std::FILE* sink : rows.sinks) {
+                std::string flushError;
+                if (sink && !flushRunRows(sink, &flushError) && rowsError.empty()) rowsError = flushError;
+            }
+            runs[i].rowsLost = rowsError;
         });
         if (original) original->leave(i);
-        for (std::FILE* sink : rows.sinks) {
-            std::string flushError;
-            if (sink && !flushRunRows(sink, &flushError) && rowsError.empty()) rowsError = flushError;
-        }
-        runs[i].rowsLost = rowsError;
     });
     // Every run has stopped reading the original: a writer that keeps its
     // pipe open is not waited for.

@@ -28,7 +28,7 @@ void removeOnSignals() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM}) {
         struct sigaction current {};
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
         if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
@@ -100,12 +100,17 @@ std::string cannotWriteOutput(const OutputFile& output, const std::string& reaso
 bool openOutputFile(OutputFile& output, const char* what, const std::string& destination, std::string* error) {
     output.what = what;
     output.destination = destination;
-    if (destination == "-") {
+    // Standard output by another name (/dev/stdout, a file it was sent to)
+    // is standard output: replacing the file would take the summary's place.
+    struct stat status, standardOutput;
+    bool isStandardOutput = destination != "-" && stat(destination.c_str(), &status) == 0 &&
+                            fstat(STDOUT_FILENO, &standardOutput) == 0 && status.st_dev == standardOutput.st_dev &&
+                            status.st_ino == standardOutput.st_ino;
+    if (destination == "-" || isStandardOutput) {
         output.out = stdout;
         output.toStandardOutput = true;
         return true;
     }
-    struct stat status;
     if (stat(destination.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         if (!writableByOwner(status, destination, error)) return false;
         output.out = std::fopen(destination.c_str(), "w");
