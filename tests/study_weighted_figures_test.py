@@ -1,0 +1,317 @@
+#!/usr/bin/env python3
+"""gridcmp-study's figures of shape and weight against numpy.
+
+Writes a latitude-longitude-like original log (12 blocks of 9 rows x 16
+columns, some rows narrower in both logs, a constant block, values of 0, a
+field that crosses zero) and runs rounded as fp16 and bf16, one of them with
+a nan, an inf and cells of opposite signs; reads them through logmodel (not
+the program's code); runs the study plain, with --tolerance, with
+--row-weights and with --latitudes -90:90; and works out with numpy, for
+every block and every run: psnr, std_ratio, the quantiles of |s-q|,
+digits_mean and digits_min, the row and column autocorrelations of the
+error, over_tolerance(_fraction), and with weights the weighted bias, rmse,
+nrmse, correlation, means, psnr, std_ratio, digits_mean and
+absolute/relative_mean_weighted.
+
+Precision: the weighted means with --row-weights (bias, rmse, nrmse,
+original_mean, quantized_mean, absolute_mean_weighted,
+relative_mean_weighted), summed in the study's order (each row's cells in
+column order, then w*row sum row after row, over the chain of w*n), and the
+unweighted bias ... quantized_mean, to the last bit; counts exactly; where
+cos or log10 enter (every weighted figure with --latitudes, psnr, digits)
+and for pooled moments (correlation, std_ratio, autocorrelations) to 1e-12
+relative (absolute below 1); quantiles within a relative 2^-10 of the value
+at rank (n*P + 999) // 1000, and 0, nan, inf exactly. Columns that no
+weight changes must be the plain study's byte for byte. Also: a block with
+more rows than the weights file (rows_beyond_weights, exit status 1, its
+weighted figures nan), gates on the new figures, and the usage errors.
+
+    study_weighted_figures_test.py BUILD_DIR [EMULATOR...]
+"""
+import json
+import math
+import os
+import subprocess
+import sys
+import tempfile
+
+try:
+    import numpy as np
+except ImportError:
+    print("numpy is missing: the check of the new study figures is skipped")
+    sys.exit(77)
+
+from logmodel import figures as plain_figures, model, render
+
+NEW = ["psnr", "std_ratio", "absolute_p50", "absolute_p90", "absolute_p99", "absolute_p999", "digits_mean",
+       "digits_min", "error_autocorrelation_row", "error_autocorrelation_column"]
+OLD = ["bias", "rmse", "nrmse", "original_mean", "quantized_mean"]  # summed in the log's order without weights
+CHAINED = OLD + ["absolute_mean_weighted", "relative_mean_weighted"]  # to the bit with --row-weights
+WEIGHTED = OLD + ["correlation", "psnr", "std_ratio", "digits_mean"]
+WEIGHTS = [0.0, 0.5, 0.75, 1.0, 1.25, 1.0, 0.75, 0.5, 0.3]  # row 1 weighs nothing
+failures = []
+
+
+# ---- the logs -------------------------------------------------------------
+
+def field(k, rows=9):
+    rng = np.random.default_rng(k)
+    lat, lon = np.radians(np.linspace(-80, 80, rows))[:, None], np.radians(np.arange(16) * 22.5)[None, :]
+    s = 250 + 40 * np.cos(lat) + 8 * np.sin(lon + 0.3 * k) + rng.normal(0, 0.5, (rows, 16))
+    if k == 2:
+        s[0, :4] = 0.0  # values of 0 in both logs
+    if k == 3:
+        s = np.round(4 * s) / 4  # fp16 keeps every value: no error at all
+    if k == 5:
+        s = np.full((rows, 16), 2.0)  # a constant block
+    if k == 8:
+        s = 10 * np.sin(lon + k) * np.cos(lat) + rng.normal(0, 0.1, (rows, 16))  # crosses zero
+        s[4] *= 1e-7  # fp16 rounds some to 0
+    return s
+
+
+def bf16(x):
+    bits = np.asarray(x, np.float32).view(np.uint32)
+    bits = (bits + np.uint32(0x7FFF) + ((bits >> 16) & 1)) & np.uint32(0xFFFF0000)
+    return bits.view(np.float32).astype(np.float64)
+
+
+def write_log(path, fields):
+    ragged = lambda k, r: 16 - (k % 3 == 1) * {3: 2, 6: 1}.get(r, 0)  # rows narrower in both logs
+    render(path, [("%07.2f" % (k / 4), [["%.17g" % v for v in row[:ragged(k, r)]] for r, row in enumerate(f)])
+                  for k, f in enumerate(fields)])
+
+
+def write_logs(folder):
+    original = [field(k) for k in range(12)]
+    fp16 = [f.astype(np.float16).astype(np.float64) for f in original]
+    broken = [f.copy() for f in fp16]
+    broken[4][1, 2], broken[7][4, 5] = math.nan, math.inf
+    broken[8][2, :3] = -original[8][2, :3]  # opposite signs
+    for name, fields in (("original.log", original), ("fp16.log", fp16), ("bf16.log", [bf16(f) for f in original]),
+                         ("broken.log", broken)):
+        write_log(os.path.join(folder, name), fields)
+    tall = [field(k, 10 if k == 1 else 9) for k in range(4)]  # block 1 outgrows the weights
+    write_log(os.path.join(folder, "tall.log"), tall)
+    write_log(os.path.join(folder, "tall_bf16.log"), [bf16(f) for f in tall])
+    with open(os.path.join(folder, "weights.txt"), "w") as out:
+        out.write("".join(" %r \n" % w for w in WEIGHTS))
+    return ["fp16.log", "bf16.log", "broken.log"]
+
+
+# ---- the figures, here ----------------------------------------------------
+
+def row_weight(weights, rows, r):
+    """Row r's weight (from 1) in a block of `rows` compared rows."""
+    if weights is None:
+        return 1.0
+    if weights[0] == "--latitudes":
+        first, last = weights[1:]
+        lat = first if rows == 1 else first + ((last - first) * (r - 1)) / (rows - 1)
+        return math.cos(lat * math.pi / 180.0)
+    return weights[1][r - 1] if r <= len(weights[1]) else math.nan  # missing rows weigh nan
+
+
+def rows_of(cells, weights):
+    """A block's rows: (row, weight, s, q), cells in column order."""
+    numbers = sorted({c[0] for c in cells})
+    return [(r, row_weight(weights, len(numbers), r), np.array([c[3] for c in cells if c[0] == r]),
+             np.array([c[4] for c in cells if c[0] == r])) for r in numbers]
+
+
+def chain_mean(rows, x):
+    """Each row's plain sum in column order, then sum(w * row sum) / sum(w * n), as the study sums."""
+    total = weight = 0.0
+    at = 0
+    for _, w, s, _ in rows:
+        row_sum = 0.0
+        for value in x[at:at + len(s)].tolist():
+            row_sum += value
+        total += w * row_sum
+        weight += w * len(s)
+        at += len(s)
+    return np.float64(total) / weight
+
+
+def pearson(x, y, w):
+    """Weighted Pearson's r, each member about its own mean; nan with no cell, spread or a non-finite value."""
+    if len(x) == 0 or not np.all(np.isfinite(x)) or not np.all(np.isfinite(y)):
+        return math.nan
+    dx, dy = x - np.sum(w * x) / np.sum(w), y - np.sum(w * y) / np.sum(w)
+    xx, yy, xy = np.sum(w * dx * dx), np.sum(w * dy * dy), np.sum(w * dx * dy)
+    if not (xx > 0 and yy > 0 and math.isfinite(xy)):
+        return math.nan
+    return min(1.0, max(-1.0, xy / math.sqrt(xx * yy)))
+
+
+def figures(blocks, tolerance):
+    """The figures of some blocks' rows (one block, or every block of a run)."""
+    rows = [row for block in blocks for row in block]
+    s, q = np.concatenate([r[2] for r in rows]), np.concatenate([r[3] for r in rows])
+    w = np.concatenate([np.full(len(r[2]), r[1]) for r in rows])
+    e = s - q
+    a, n = np.abs(e), len(s)
+    seen = s[~np.isnan(s)]
+    span = seen.max() - seen.min()
+    result = {}
+    with np.errstate(all="ignore"):
+        relative = np.where(q == 0, np.where((s == 0) | np.isnan(s), math.nan, math.inf), np.abs(1 - s / q))
+        digits = np.where(s == q, 17.0, -np.log10(a / np.maximum(np.abs(s), np.abs(q))))
+        mse = chain_mean(rows, e * e)
+        xx, qq = np.sum(w * (s - np.sum(w * s) / np.sum(w)) ** 2), np.sum(w * (q - np.sum(w * q) / np.sum(w)) ** 2)
+        result.update(bias=chain_mean(rows, e), rmse=np.sqrt(mse), nrmse=math.nan if span == 0 else np.sqrt(mse) / span,
+                      original_mean=chain_mean(rows, s), quantized_mean=chain_mean(rows, q),
+                      correlation=pearson(s, q, w), psnr=20 * np.log10(span) - 10 * np.log10(mse),
+                      std_ratio=np.sqrt(qq) / np.sqrt(xx), digits_mean=chain_mean(rows, digits),
+                      digits_min=digits.min(), absolute_mean_weighted=chain_mean(rows, a),
+                      relative_mean_weighted=chain_mean(rows, relative))
+    ordered = np.sort(a)  # nan last
+    for p in (500, 900, 990, 999):
+        result["absolute_p%d" % (p // 10 if p < 999 else p)] = ordered[(n * p + 999) // 1000 - 1]
+    along, down = ([], []), ([], [])
+    for block in blocks:
+        errors = [r[2] - r[3] for r in block]
+        for k, row in enumerate(errors):
+            along[0].extend(row[:-1])
+            along[1].extend(row[1:])
+            if k + 1 < len(errors):
+                width = min(len(row), len(errors[k + 1]))
+                down[0].extend(row[:width])
+                down[1].extend(errors[k + 1][:width])
+    for name, (x, y) in (("row", along), ("column", down)):
+        result["error_autocorrelation_" + name] = pearson(np.array(x), np.array(y), np.ones(len(x)))
+    if tolerance is not None:
+        over = int(np.sum((a > tolerance) | np.isnan(a)))
+        result.update(over_tolerance=over, over_tolerance_fraction=over / n)
+    return result
+
+
+# ---- the study against them -------------------------------------------------
+
+def agrees(name, got, want, bitwise):
+    got, want = float(got), float(want)
+    if got == want or (math.isnan(got) and math.isnan(want)):
+        return True
+    if name.startswith("absolute_p"):
+        bound = 2.0 ** -10 * abs(want) if abs(want) >= 2.0 ** -1022 else 2.0 ** -1031
+        return want != 0 and math.isfinite(want) and abs(got - want) <= bound
+    return not bitwise and abs(got - want) <= 1e-12 * max(1.0, abs(want))
+
+
+def check_study(study, folder, runs, options, weights=None, tolerance=None, original="original.log"):
+    """Runs the study; holds each block's row and each run's JSON figures against the figures here."""
+    done = subprocess.run(study + ["--table", "-", "--json", "study.json"] + options + [original] + runs, cwd=folder,
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, universal_newlines=True)
+    lines = done.stdout.splitlines()
+    if not lines or not os.path.exists(os.path.join(folder, "study.json")):
+        failures.append("%s: no table or JSON (exit %d): %s" % (options, done.returncode, done.stderr[-300:]))
+        return done, [], {}
+    header = lines[0].split("\t")
+    table = [dict(zip(header, line.split("\t"))) for line in lines[1:]]
+    document = json.load(open(os.path.join(folder, "study.json")))
+    os.remove(os.path.join(folder, "study.json"))
+    optional = ["absolute_mean_weighted", "relative_mean_weighted"] * bool(weights) + \
+        ["over_tolerance", "over_tolerance_fraction"] * (tolerance is not None)
+    last = header.index("nonfinite_original") + 1 if "nonfinite_original" in header else 0
+    if header[last:last + len(NEW)] != NEW or sorted(header[last + len(NEW):]) != sorted(optional):
+        failures.append("%s: new columns %r" % (options, header[last:]))
+    expected_weights = None if weights is None else dict(
+        zip(("option", "first", "last"), weights)) if weights[0] == "--latitudes" else {
+        "option": "--row-weights", "file": "weights.txt", "values": weights[1]}
+    if document.get("weights") != expected_weights or document.get("tolerance") != tolerance:
+        failures.append("%s: JSON weights %r, tolerance %r" % (options, document.get("weights"), document.get("tolerance")))
+    names = OLD + ["correlation"] + NEW + optional
+    for run in runs:
+        blocks, _ = model(os.path.join(folder, original), os.path.join(folder, run))
+        rows = [row for row in table if row.get("run") == run]
+        entry = next((r for r in document.get("runs", []) if r["name"] == run), {})
+        if len(rows) != len(blocks) or not entry:
+            failures.append("%s %s: %d table rows, %d blocks here" % (options, run, len(rows), len(blocks)))
+            continue
+        grouped = [rows_of(cells, weights) for _, cells in blocks]
+        places = [("block " + label, row, [grouped[b]], cells) for b, ((label, cells), row) in enumerate(zip(blocks, rows))]
+        places.append(("JSON", entry, grouped, [c for _, cells in blocks for c in cells]))
+        for where, found, mine, cells in places:
+            expected = figures(mine, tolerance)
+            if weights is None:
+                expected.update({name: plain_figures(cells)[name] for name in OLD})
+            for name in names:
+                value = found.get(name, "missing")
+                value = math.nan if value is None else value
+                bitwise = name.startswith("over_") or name in (OLD if weights is None else CHAINED) and (
+                    weights is None or weights[0] == "--row-weights")
+                if value == "missing" or not agrees(name, value, expected[name], bitwise):
+                    failures.append("%s %s, %s: %s is %s, expected %r" % (options, run, where, name, value, expected[name]))
+            for name in found.keys() - set(names) if where == "JSON" else ():
+                if name.endswith("_weighted") or name.startswith("over_tolerance"):
+                    failures.append("%s %s: JSON has %s" % (options, run, name))
+    return done, table, document
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    study = sys.argv[2:] + [os.path.join(build, "gridcmp-study")]
+    with tempfile.TemporaryDirectory() as folder:
+        runs = write_logs(folder)
+        done, plain, _ = check_study(study, folder, runs, [])
+        statuses = [done.returncode]
+        for options, weights, tolerance in ((["--tolerance", "0.0625"], None, 0.0625),
+                                            (["--row-weights", "weights.txt"], ("--row-weights", WEIGHTS), None),
+                                            (["--latitudes", "-90:90", "--tolerance", "0"], ("--latitudes", -90, 90), 0)):
+            done, table, _ = check_study(study, folder, runs, options, weights, tolerance)
+            statuses.append(done.returncode)
+            # What no weight changes stays as the plain study wrote it.
+            for row, before in zip(table, plain):
+                changed = [name for name in before if name not in WEIGHTED and row.get(name) != before[name]]
+                if changed:
+                    failures.append("%s: %s %s changed %s" % (options, row["run"], row["label"], changed[:3]))
+        if statuses != [1] * 4:  # broken.log turned nan
+            failures.append("exit statuses %r, expected 1 each" % statuses)
+
+        # A block with more rows than the weights file: its weighted figures nan, the run fails.
+        done, _, document = check_study(study, folder, ["tall_bf16.log"], ["--row-weights", "weights.txt"],
+                                        ("--row-weights", WEIGHTS), None, "tall.log")
+        kinds = [d["kind"] for r in document.get("runs", []) for d in r["diagnostics"]]
+        if done.returncode != 1 or "rows_beyond_weights" not in kinds:
+            failures.append("rows beyond the weights: exit %d, diagnostics %r" % (done.returncode, kinds))
+
+        # Gates on the new figures pass at the run's value and fail just past it.
+        options = ["--row-weights", "weights.txt", "--tolerance", "0.0625", "original.log", "bf16.log"]
+        done = subprocess.run(study + ["-q", "--json", "-"] + options, cwd=folder, stdout=subprocess.PIPE,
+                              universal_newlines=True)
+        entry = json.loads(done.stdout)["runs"][0] if done.returncode == 0 else {}
+        if done.returncode != 0:
+            failures.append("%s: exit %d, expected 0" % (options, done.returncode))
+        for name, sign in (("psnr", "<"), ("digits_min", "<"), ("absolute_p99", ">"), ("std_ratio", "<"),
+                           ("absolute_mean_weighted", ">"), ("over_tolerance_fraction", ">")) if entry else ():
+            for limit, status in ((entry[name], 0), (math.nextafter(entry[name], math.inf if sign == "<" else -math.inf), 3)):
+                gate = "%s%s%.17g" % (name, sign, limit)
+                done = subprocess.run(study + ["-q", "--fail-if", gate] + options, cwd=folder, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+                if done.returncode != status:
+                    failures.append("--fail-if %s: exit %d, expected %d" % (gate, done.returncode, status))
+
+        # Usage errors.
+        for name, text in (("negative", "1\n-0.5\n"), ("nan", "1\nnan\n"), ("inf", "inf\n1\n"), ("zeros", "0\n 0 \n"),
+                           ("empty", ""), ("junk", "1\n1x\n")):
+            open(os.path.join(folder, name + ".txt"), "w").write(text)
+        usage = [["--row-weights", name + ".txt"] for name in ("negative", "nan", "inf", "zeros", "empty", "junk")]
+        usage += [["--latitudes", text] for text in ("-91:90", "0:90.5", "nan:0", "10", "a:b", "10:20:30", "")]
+        usage += [["--latitudes", "-90:90", "--row-weights", "weights.txt"], ["--tolerance", "-1"], ["--tolerance", "inf"],
+                  ["--fail-if", "over_tolerance>3"], ["--fail-if", "over_tolerance_fraction>0.1"],
+                  ["--fail-if", "absolute_mean_weighted>1"], ["--tolerance", "1", "--fail-if", "relative_mean_weighted>1"]]
+        for options in usage:
+            done = subprocess.run(study + ["-q"] + options + ["original.log", "bf16.log"], cwd=folder,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if done.returncode != 2:
+                failures.append("%s: exit %d, expected 2" % (options, done.returncode))
+    for failure in failures[:int(os.environ.get("SHOW", 40))]:
+        print(failure)
+    if failures:
+        print("%d disagreements" % len(failures))
+        sys.exit(1)
+    print("the new study figures agree with numpy")
+
+
+if __name__ == "__main__":
+    main()
