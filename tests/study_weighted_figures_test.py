@@ -2,29 +2,21 @@
 """gridcmp-study's figures of shape and weight against numpy.
 
 Writes a latitude-longitude-like original log (12 blocks of 9 rows x 16
-columns, some rows narrower in both logs, a constant block, values of 0, a
-field that crosses zero) and runs rounded as fp16 and bf16, one of them with
-a nan, an inf and cells of opposite signs; reads them through logmodel (not
-the program's code); runs the study plain, with --tolerance, with
---row-weights and with --latitudes -90:90; and works out with numpy, for
-every block and every run: psnr, std_ratio, the quantiles of |s-q|,
-digits_mean and digits_min, the row and column autocorrelations of the
-error, over_tolerance(_fraction), and with weights the weighted bias, rmse,
-nrmse, correlation, means, psnr, std_ratio, digits_mean and
-absolute/relative_mean_weighted.
+columns, some rows narrower, a constant block, values of 0, a field that
+crosses zero) and runs rounded as fp16 and bf16, one with a nan, an inf and
+cells of opposite signs; reads them through logmodel, not the program's
+code; runs the study plain, with --tolerance, --row-weights and --latitudes;
+and works out every block's and run's psnr, std_ratio, quantiles of |s-q|,
+digits, error autocorrelations, over_tolerance and weighted figures.
 
-Precision: the weighted means with --row-weights (bias, rmse, nrmse,
-original_mean, quantized_mean, absolute_mean_weighted,
-relative_mean_weighted), summed in the study's order (each row's cells in
-column order, then w*row sum row after row, over the chain of w*n), and the
-unweighted bias ... quantized_mean, to the last bit; counts exactly; where
-cos or log10 enter (every weighted figure with --latitudes, psnr, digits)
-and for pooled moments (correlation, std_ratio, autocorrelations) to 1e-12
-relative (absolute below 1); quantiles within a relative 2^-10 of the value
-at rank (n*P + 999) // 1000, and 0, nan, inf exactly. Columns that no
-weight changes must be the plain study's byte for byte. Also: a block with
-more rows than the weights file (rows_beyond_weights, exit status 1, its
-weighted figures nan), gates on the new figures, and the usage errors.
+Precision: weighted means with --row-weights, summed in the study's order
+(each row's cells in column order, then w * row sum row after row, over the
+chain of w * n), and the unweighted ones, to the last bit, counts exactly;
+where cos or log10 enter and for pooled moments (correlation, std_ratio,
+autocorrelations) to 1e-12 relative (absolute below 1); quantiles within a
+relative 2^-10 of the value at rank (n*P + 999) // 1000, and 0, nan and inf
+exactly. What no weight changes stays the plain study's, byte for byte.
+Also a block with more rows than the weights file, gates, usage errors.
 
     study_weighted_figures_test.py BUILD_DIR [EMULATOR...]
 """
@@ -49,6 +41,7 @@ OLD = ["bias", "rmse", "nrmse", "original_mean", "quantized_mean"]  # summed in 
 CHAINED = OLD + ["absolute_mean_weighted", "relative_mean_weighted"]  # to the bit with --row-weights
 WEIGHTED = OLD + ["correlation", "psnr", "std_ratio", "digits_mean"]
 WEIGHTS = [0.0, 0.5, 0.75, 1.0, 1.25, 1.0, 0.75, 0.5, 0.3]  # row 1 weighs nothing
+FILE_WEIGHTS = {"option": "--row-weights", "file": "weights.txt", "values": WEIGHTS}
 failures = []
 
 
@@ -105,11 +98,11 @@ def row_weight(weights, rows, r):
     """Row r's weight (from 1) in a block of `rows` compared rows."""
     if weights is None:
         return 1.0
-    if weights[0] == "--latitudes":
-        first, last = weights[1:]
+    if weights["option"] == "--latitudes":
+        first, last = weights["first"], weights["last"]
         lat = first if rows == 1 else first + ((last - first) * (r - 1)) / (rows - 1)
         return math.cos(lat * math.pi / 180.0)
-    return weights[1][r - 1] if r <= len(weights[1]) else math.nan  # missing rows weigh nan
+    return weights["values"][r - 1] if r <= len(weights["values"]) else math.nan  # missing rows weigh nan
 
 
 def rows_of(cells, weights):
@@ -199,7 +192,8 @@ def agrees(name, got, want, bitwise):
 
 
 def check_study(study, folder, runs, options, weights=None, tolerance=None, original="original.log"):
-    """Runs the study; holds each block's row and each run's JSON figures against the figures here."""
+    """Runs the study; holds each block's row and each run's JSON figures against the figures here.
+    weights: None or the JSON's "weights" object that the options make."""
     done = subprocess.run(study + ["--table", "-", "--json", "study.json"] + options + [original] + runs, cwd=folder,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, universal_newlines=True)
     lines = done.stdout.splitlines()
@@ -215,12 +209,11 @@ def check_study(study, folder, runs, options, weights=None, tolerance=None, orig
     last = header.index("nonfinite_original") + 1 if "nonfinite_original" in header else 0
     if header[last:last + len(NEW)] != NEW or sorted(header[last + len(NEW):]) != sorted(optional):
         failures.append("%s: new columns %r" % (options, header[last:]))
-    expected_weights = None if weights is None else dict(
-        zip(("option", "first", "last"), weights)) if weights[0] == "--latitudes" else {
-        "option": "--row-weights", "file": "weights.txt", "values": weights[1]}
-    if document.get("weights") != expected_weights or document.get("tolerance") != tolerance:
+    if document.get("weights") != weights or document.get("tolerance") != tolerance:
         failures.append("%s: JSON weights %r, tolerance %r" % (options, document.get("weights"), document.get("tolerance")))
     names = OLD + ["correlation"] + NEW + optional
+    exact = {"over_tolerance", "over_tolerance_fraction"}.union(
+        OLD if weights is None else CHAINED if weights["option"] == "--row-weights" else ())
     for run in runs:
         blocks, _ = model(os.path.join(folder, original), os.path.join(folder, run))
         rows = [row for row in table if row.get("run") == run]
@@ -228,6 +221,10 @@ def check_study(study, folder, runs, options, weights=None, tolerance=None, orig
         if len(rows) != len(blocks) or not entry:
             failures.append("%s %s: %d table rows, %d blocks here" % (options, run, len(rows), len(blocks)))
             continue
+        unasked = [name for name in entry if name not in optional and
+                   (name.endswith("_weighted") or name.startswith("over_tolerance"))]
+        if unasked:
+            failures.append("%s %s: JSON has %s" % (options, run, unasked))
         grouped = [rows_of(cells, weights) for _, cells in blocks]
         places = [("block " + label, row, [grouped[b]], cells) for b, ((label, cells), row) in enumerate(zip(blocks, rows))]
         places.append(("JSON", entry, grouped, [c for _, cells in blocks for c in cells]))
@@ -237,14 +234,9 @@ def check_study(study, folder, runs, options, weights=None, tolerance=None, orig
                 expected.update({name: plain_figures(cells)[name] for name in OLD})
             for name in names:
                 value = found.get(name, "missing")
-                value = math.nan if value is None else value
-                bitwise = name.startswith("over_") or name in (OLD if weights is None else CHAINED) and (
-                    weights is None or weights[0] == "--row-weights")
-                if value == "missing" or not agrees(name, value, expected[name], bitwise):
+                if value == "missing" or not agrees(name, math.nan if value is None else value, expected[name],
+                                                    name in exact):
                     failures.append("%s %s, %s: %s is %s, expected %r" % (options, run, where, name, value, expected[name]))
-            for name in found.keys() - set(names) if where == "JSON" else ():
-                if name.endswith("_weighted") or name.startswith("over_tolerance"):
-                    failures.append("%s %s: JSON has %s" % (options, run, name))
     return done, table, document
 
 
@@ -256,8 +248,9 @@ def main():
         done, plain, _ = check_study(study, folder, runs, [])
         statuses = [done.returncode]
         for options, weights, tolerance in ((["--tolerance", "0.0625"], None, 0.0625),
-                                            (["--row-weights", "weights.txt"], ("--row-weights", WEIGHTS), None),
-                                            (["--latitudes", "-90:90", "--tolerance", "0"], ("--latitudes", -90, 90), 0)):
+                                            (["--row-weights", "weights.txt"], FILE_WEIGHTS, None),
+                                            (["--latitudes", "-90:90", "--tolerance", "0"],
+                                             {"option": "--latitudes", "first": -90, "last": 90}, 0)):
             done, table, _ = check_study(study, folder, runs, options, weights, tolerance)
             statuses.append(done.returncode)
             # What no weight changes stays as the plain study wrote it.
@@ -270,7 +263,7 @@ def main():
 
         # A block with more rows than the weights file: its weighted figures nan, the run fails.
         done, _, document = check_study(study, folder, ["tall_bf16.log"], ["--row-weights", "weights.txt"],
-                                        ("--row-weights", WEIGHTS), None, "tall.log")
+                                        FILE_WEIGHTS, None, "tall.log")
         kinds = [d["kind"] for r in document.get("runs", []) for d in r["diagnostics"]]
         if done.returncode != 1 or "rows_beyond_weights" not in kinds:
             failures.append("rows beyond the weights: exit %d, diagnostics %r" % (done.returncode, kinds))
@@ -278,7 +271,7 @@ def main():
         # Gates on the new figures pass at the run's value and fail just past it.
         options = ["--row-weights", "weights.txt", "--tolerance", "0.0625", "original.log", "bf16.log"]
         done = subprocess.run(study + ["-q", "--json", "-"] + options, cwd=folder, stdout=subprocess.PIPE,
-                              universal_newlines=True)
+                              stderr=subprocess.DEVNULL, universal_newlines=True)
         entry = json.loads(done.stdout)["runs"][0] if done.returncode == 0 else {}
         if done.returncode != 0:
             failures.append("%s: exit %d, expected 0" % (options, done.returncode))
@@ -305,7 +298,7 @@ def main():
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if done.returncode != 2:
                 failures.append("%s: exit %d, expected 2" % (options, done.returncode))
-    for failure in failures[:int(os.environ.get("SHOW", 40))]:
+    for failure in failures[:40]:
         print(failure)
     if failures:
         print("%d disagreements" % len(failures))
