@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/BlockStatistics.h"
+
 namespace gridcmp {
 
 // --fail-if NAME<X or NAME>X: the run fails when its figure NAME is not on the
@@ -28,7 +30,12 @@ struct StudyOptions {
     bool allowPartial = false;           // --allow-partial: what a comparison passed over fails no run
     int jobs = 0;                        // -j N; 0: as many as this process may use CPUs
     std::vector<Gate> gates;             // --fail-if, then --max-relative and --max-absolute
+    // --latitudes FIRST:LAST or --row-weights FILE (none by default), and
+    // --tolerance X (nan: none).
+    StatisticsSettings statistics;
+    std::string rowWeightsFile;          // the FILE of --row-weights, as given
 };
+
 
 enum class StudyCommand { compare, help, version, usageError };
 

@@ -20,7 +20,9 @@ namespace {
 // writes its table and cells rows.
 struct Collector : ComparisonReceiver {
     Collector(RunSummary& runSummary, const StudyOptions& studyOptions, RunRows runRows)
-        : summary(runSummary), options(studyOptions), rows(runRows) {}
+        : summary(runSummary), options(studyOptions), rows(runRows) {
+        kept.settings = options.statistics;
+    }
 
     void logsStarted(const char* originalLabel, const char* quantizedLabel) override {
         summary.firstOriginalLabel = originalLabel;
@@ -93,6 +95,10 @@ void Collector::blockCompleted(const BlockResult& result) {
         ++summary.zeroBlocks;
     }
     if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;
+    if (block.rowsWithoutWeight > 0 && summary.unweighedBlocks++ == 0) {
+        summary.firstUnweighedLabel = result.label;
+        summary.firstUnweighedRows = result.rows;
+    }
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
         GateOutcome& outcome = summary.gates[i];
         double value = 0.0;

@@ -93,8 +93,9 @@ void sayError(const std::string& error) { std::fprintf(stderr, "gridcmp-study: %
 // Writes output `k`, an output of rows: its header, then every run's rows in
 // run order; and closes it. It is whole only with every run's rows. Says
 // why when it is not.
-bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
-    kStudyOutputs[k].writeHeader(file.out);
+bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs,
+                     const StudyOptions& options) {
+    kStudyOutputs[k].writeHeader(file.out, options);
     std::string error;
     for (RunRows& rows : rowsOfRuns) {
         if (!rows.sinks[k]) continue;
@@ -208,7 +209,7 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         outputOnStandardOutput = outputOnStandardOutput || files[k].toStandardOutput;
         if (kStudyOutputs[k].writeAtEnd && files[k].toStandardOutput) writtenAtEndOnStandardOutput = true;
         if (files[k].out && kStudyOutputs[k].writeHeader) {
-            written = writeRowsOutput(files[k], k, rowsOfRuns, runs) && written;
+            written = writeRowsOutput(files[k], k, rowsOfRuns, runs, options) && written;
         }
     }
     StudyVerdict verdict = judgeStudy(runs, options);
