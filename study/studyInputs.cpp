@@ -40,11 +40,11 @@ std::string problemOf(const StudyOptions& given, bool standardInputClosed) {
             // a regular file's own included.
             bool either = isStandardInput(*inputs[i].path) || isStandardInput(*inputs[j].path);
             bool both = isStandardInput(*inputs[i].path) && isStandardInput(*inputs[j].path);
-            if (both || (either && inputs[i].known && inputs[j].known && sameFile(inputs[i].status, inputs[j].status))) {
+            bool same = inputs[i].known && inputs[j].known && sameFile(inputs[i].status, inputs[j].status);
+            if (both || (either && same)) {
                 return *inputs[i].path + " and " + *inputs[j].path + " are one file, standard input: give it once";
             }
-            if (inputs[i].known && inputs[j].known && !readableAgain(inputs[i]) &&
-                sameFile(inputs[i].status, inputs[j].status)) {
+            if (same && !readableAgain(inputs[i])) {
                 return *inputs[i].path + " and " + *inputs[j].path +
                        " are the same pipe or device, which gives its bytes once: give each log its own";
             }
