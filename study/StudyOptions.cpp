@@ -93,10 +93,15 @@ std::string figureNamesText() {
 
 }  // namespace
 
+bool isStandardInput(const std::string& log) { return log == "-"; }
+
+std::string logName(const std::string& log) { return isStandardInput(log) ? "stdin" : log; }
+
 const char* studyUsage() {
     static const std::string usage = std::string() + "usage: gridcmp-study [OPTIONS] ORIGINAL [--name NAME] QUANTIZED...\n"
            "Compares the original run's grid log with each quantized run's, as gridcmp\n"
-           "does, and writes one summary line per run.\n"
+           "does, and writes one summary line per run. Any log may be gzip- or\n"
+           "zstd-compressed; one of them may be -, standard input (named stdin).\n"
            "\n"
            "  -t, --table FILE        every compared block of every run, tab-separated, at\n"
            "                          full precision (-: standard output, the summary then\n"
@@ -106,7 +111,7 @@ const char* studyUsage() {
            "      --cells LABEL FILE  every compared cell of the blocks labelled LABEL, in\n"
            "                          every run: a map of the error (gridcmp-plot --map)\n"
            "      --name NAME         names the quantized run that follows (default: its\n"
-           "                          file name)\n"
+           "                          file name, stdin for -)\n"
            "      --fail-if NAME<X, --fail-if NAME>X\n"
            "                          exit 3 when the run figure NAME is below X (<), or\n"
            "                          above X (>); nan fails. May be repeated. Figures:\n" +
@@ -297,7 +302,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
     options.original = files[0];
     options.quantized.assign(files.begin() + 1, files.end());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        options.names.push_back(names[i].empty() ? options.quantized[i] : names[i]);
+        options.names.push_back(names[i].empty() ? logName(options.quantized[i]) : names[i]);
     }
     return StudyCommand::compare;
 }

@@ -18,9 +18,9 @@ struct Gate {
 };
 
 struct StudyOptions {
-    std::string original;
+    std::string original;                // as given: "-" is standard input
     std::vector<std::string> quantized;  // one run each, in the order given
-    std::vector<std::string> names;      // each run's name (--name before its log), else its file name
+    std::vector<std::string> names;      // each run's name (--name before its log), else logName(its log)
     std::string table;                   // --table FILE ("-": standard output); empty: none
     std::string json;                    // --json FILE ("-": standard output); empty: none
     std::string cellsLabel;              // --cells LABEL FILE: every cell of the blocks labelled LABEL
@@ -43,6 +43,13 @@ enum class StudyCommand { compare, help, version, usageError };
 // but --name names the log that follows it) and the files. On a usage error,
 // `error` says what is wrong.
 StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string* error);
+
+// Whether the log given as `log` is standard input ("-").
+bool isStandardInput(const std::string& log);
+
+// The log given as `log` as the study names it, in the summary, the
+// diagnostics and the outputs: "stdin" for standard input, else as given.
+std::string logName(const std::string& log);
 
 // The --help text.
 const char* studyUsage();

@@ -203,7 +203,7 @@ void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const S
     json.open('{');
     json.field("program", "gridcmp-study");
     json.field("version", version);
-    json.field("original", options.original);
+    json.field("original", logName(options.original));
     json.field("exit_status", exitStatus);
     const RowWeights& weights = options.statistics.weights;
     json.key("weights");
