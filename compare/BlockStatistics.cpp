@@ -1,6 +1,8 @@
 #include "compare/BlockStatistics.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/DoublePair.h"
 
@@ -11,13 +13,13 @@ namespace {
 // Pools the moments of two disjoint sets of cells (the pairwise update):
 // deviations are taken from each set's own means, so nothing cancels.
 void mergeMoments(Moments& into, const Moments& from) {
-    if (from.cells == 0) return;
-    if (into.cells == 0) {
+    if (from.weight == 0.0) return;
+    if (into.weight == 0.0) {
         into = from;
         return;
     }
-    double a = static_cast<double>(into.cells);
-    double b = static_cast<double>(from.cells);
+    double a = into.weight;
+    double b = from.weight;
     double n = a + b;
     double originalStep = from.originalMean - into.originalMean;
     double quantizedStep = from.quantizedMean - into.quantizedMean;
@@ -27,8 +29,11 @@ void mergeMoments(Moments& into, const Moments& from) {
     into.originalSquares += from.originalSquares + originalStep * originalStep * weight;
     into.quantizedSquares += from.quantizedSquares + quantizedStep * quantizedStep * weight;
     into.coSquares += from.coSquares + originalStep * quantizedStep * weight;
-    into.cells += from.cells;
+    into.weight += from.weight;
 }
+
+// The larger of two ratios, nan where either is.
+double largerOrNan(double a, double b) { return std::isnan(a) || std::isnan(b) ? std::nan("") : a > b ? a : b; }
 
 // Whether an error replaces the extreme so far: a nan replaces any number
 // and stays; a number replaces only a smaller one, so that the first cell
@@ -66,6 +71,12 @@ void mergeRange(StatisticsPart& into, const StatisticsPart& from) {
 void startStatistics(BlockStatistics& statistics) {
     statistics.block = StatisticsPart();
     statistics.run = StatisticsPart();
+    statistics.block.isWeighted = statistics.settings.weights.kind != RowWeights::Kind::none;
+    statistics.run.isWeighted = statistics.block.isWeighted;
+    clearHistogram(statistics.blockErrors);
+    clearHistogram(statistics.runErrors);
+    statistics.previousCount = 0;
+    statistics.rowsToWeigh.clear();
     statistics.runLargestAbsoluteInBlock = false;
     statistics.runLargestRelativeInBlock = false;
     statistics.runFirstNonfiniteOriginalInBlock = false;
@@ -121,6 +132,219 @@ void addUnusualRow(StatisticsPart& block, const double* s, const double* q, cons
         rank(largestAbsolute, terms.absolute[i], i);
         if (q[i] != 0.0) rank(largestRelative, originalFinite && quantizedFinite ? terms.relative[i] : nan, i);
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::uint64_t bitsOf(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Brings a positive normal product back to [0.5, 1), its binary exponent
+// moved to `exponent` (exactly: only the exponent field changes). A nan is
+// left as it is.
+void renormalize(double& product, long long& exponent) {
+    std::uint64_t bits = bitsOf(product);
+    int field = static_cast<int>((bits >> 52) & 0x7ff);
+    if (field == 0 || field == 0x7ff) return;
+    exponent += field - 1022;
+    bits = (bits & ~(std::uint64_t{0x7ff} << 52)) | (std::uint64_t{1022} << 52);
+    std::memcpy(&product, &bits, sizeof product);
+}
+
+// What a row gives to the error's figures beyond the sums.
+struct RowErrors {
+    double digits;         // the sum of its cells' digits of agreement
+    double largestRatio;   // the largest |s - q| / max(|s|, |q|) where s != q; nan if one is
+    double difference;     // the sum of s - q, in cell order
+    long long overTolerance;
+};
+
+// A cell's digits are -log10 of its ratio |s - q| / max(|s|, |q|), or 17
+// where s = q. For distinct doubles the ratio lies between 2^-54 and 2 (or is
+// nan), so the row's sum is taken as -log10 of the product of its ratios:
+// one logarithm per row where one per cell would cost a quarter of the
+// study's time. The product runs in four lanes, each brought back to
+// [0.5, 1) every eight of its cells, long before it could underflow; its
+// rounding moves the sum by far less than 1e-12 of it.
+RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, int count, double tolerance) {
+    constexpr int kLanes = 4;
+    constexpr int kStretch = 8 * kLanes;
+    double product[kLanes] = {1.0, 1.0, 1.0, 1.0};
+    double largest[kLanes] = {0.0, 0.0, 0.0, 0.0};
+    long long exponent = 0;
+    long long equal = 0;
+    long long over = 0;
+    double difference = 0.0;
+    int i = 0;
+    while (i < count) {
+        int end = count - i > kStretch ? i + kStretch : count;
+        for (; i < end; ++i) {
+            int lane = i % kLanes;
+            bool same = s[i] == q[i];
+            double magnitude = std::fabs(s[i]) > std::fabs(q[i]) ? std::fabs(s[i]) : std::fabs(q[i]);
+            double ratio = same ? 1.0 : absolute[i] / magnitude;  // nan where s or q is (or both are inf)
+            product[lane] *= ratio;
+            double shown = same ? 0.0 : ratio;
+            largest[lane] = shown > largest[lane] ? shown : largest[lane];
+            equal += same;
+            over += !(absolute[i] <= tolerance);
+            difference += s[i] - q[i];
+        }
+        for (double& lane : product) renormalize(lane, exponent);
+    }
+    double mantissas = (product[0] * product[1]) * (product[2] * product[3]);  // at least 1/16
+    const double log10Of2 = 0.30102999566398119521;
+    double digits = 17.0 * static_cast<double>(equal) - (static_cast<double>(exponent) + std::log2(mantissas)) * log10Of2;
+    double largestRatio = std::isnan(digits) ? std::nan("")
+                                             : largerOrNan(largerOrNan(largest[0], largest[1]),
+                                                           largerOrNan(largest[2], largest[3]));
+    return RowErrors{digits, largestRatio, difference, over};
+}
+
+// The moments of pairs (x, y) of errors: x = s - q of `count` cells at
+// (s, q), y of the cells at (t, r); each member's mean from its sum, then
+// the deviations from it.
+Moments pairMoments(const double* s, const double* q, const double* t, const double* r, int count, double xSum,
+                    double ySum) {
+    Moments moments;
+    if (count <= 0) return moments;
+    moments.weight = count;
+    double xMean = xSum / count;
+    double yMean = ySum / count;
+    DoublePair means = pairOf(xMean, yMean);
+    DoublePair squares = pairOf(0.0, 0.0);
+    double coSquares = 0.0;
+    for (int i = 0; i < count; ++i) {
+        DoublePair deviations = pairOf(s[i] - q[i], t[i] - r[i]) - means;
+        squares = squares + deviations * deviations;
+        coSquares += firstOf(deviations) * secondOf(deviations);
+    }
+    moments.originalMean = xMean;
+    moments.quantizedMean = yMean;
+    moments.originalSquares = firstOf(squares);
+    moments.quantizedSquares = secondOf(squares);
+    moments.coSquares = coSquares;
+    return moments;
+}
+
+// The same for pairs of a stored row of errors and this row's.
+Moments columnPairMoments(const double* above, const double* s, const double* q, int count, double xSum,
+                          double ySum) {
+    Moments moments;
+    if (count <= 0) return moments;
+    moments.weight = count;
+    double xMean = xSum / count;
+    double yMean = ySum / count;
+    DoublePair means = pairOf(xMean, yMean);
+    DoublePair squares = pairOf(0.0, 0.0);
+    double coSquares = 0.0;
+    for (int i = 0; i < count; ++i) {
+        DoublePair deviations = pairOf(above[i], s[i] - q[i]) - means;
+        squares = squares + deviations * deviations;
+        coSquares += firstOf(deviations) * secondOf(deviations);
+    }
+    moments.originalMean = xMean;
+    moments.quantizedMean = yMean;
+    moments.originalSquares = firstOf(squares);
+    moments.quantizedSquares = secondOf(squares);
+    moments.coSquares = coSquares;
+    return moments;
+}
+
+// The errors of horizontally adjacent cells of the row, and of vertically
+// adjacent ones with the previous row of the block; then keeps this row's
+// errors for the next.
+void addErrorPairs(BlockStatistics& statistics, const double* s, const double* q, int count, double difference) {
+    StatisticsPart& block = statistics.block;
+    if (count >= 2) {
+        // The first members are cells 0 .. count - 2, the second 1 .. count - 1.
+        double xSum = difference - (s[count - 1] - q[count - 1]);
+        double ySum = difference - (s[0] - q[0]);
+        mergeMoments(block.rowErrorPairs, pairMoments(s, q, s + 1, q + 1, count - 1, xSum, ySum));
+    }
+    std::vector<double>& above = statistics.previousErrors;
+    if (above.size() < static_cast<std::size_t>(count)) above.resize(static_cast<std::size_t>(count));
+    int both = statistics.previousCount < count ? statistics.previousCount : count;
+    if (both > 0) {
+        double xSum = statistics.previousErrorSum;
+        double ySum = difference;
+        if (statistics.previousCount != count) {  // rows of different widths: the columns both have
+            xSum = 0.0;
+            ySum = 0.0;
+            for (int i = 0; i < both; ++i) {
+                xSum += above[i];
+                ySum += s[i] - q[i];
+            }
+        }
+        mergeMoments(block.columnErrorPairs, columnPairMoments(above.data(), s, q, both, xSum, ySum));
+    }
+    for (int i = 0; i < count; ++i) above[i] = s[i] - q[i];
+    statistics.previousCount = count;
+    statistics.previousErrorSum = difference;
+}
+
+// Keeps a row's sums for weighing when its block ends.
+void keepRowToWeigh(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms, int count,
+                    const RowErrors& errors, double original, double quantized, double relative,
+                    const Moments& moments) {
+    if (statistics.rowsToWeigh.size() >= static_cast<std::size_t>(kMaxWeighedRows)) {
+        ++statistics.block.rowsWithoutWeight;
+        return;
+    }
+    double squares = 0.0;
+    double absolute = 0.0;
+    for (int i = 0; i < count; ++i) {
+        double difference = s[i] - q[i];
+        squares += difference * difference;
+        absolute += terms.absolute[i];
+    }
+    statistics.rowsToWeigh.push_back(
+        RowSums{count, errors.difference, squares, original, quantized, absolute, relative, errors.digits, moments});
+}
+
+// Adds a row's sums, weighing `weight` each cell, to weighted sums.
+void addWeighted(StatisticsPart::Weighted& into, const RowSums& row, double weight) {
+    into.weight += weight * row.cells;
+    into.difference += weight * row.difference;
+    into.squaredDifference += weight * row.squaredDifference;
+    into.original += weight * row.original;
+    into.quantized += weight * row.quantized;
+    into.absolute += weight * row.absolute;
+    into.relative += weight * row.relative;
+    into.digits += weight * row.digits;
+    Moments moments = row.moments;
+    moments.weight = weight * row.cells;
+    moments.originalSquares *= weight;
+    moments.quantizedSquares *= weight;
+    moments.coSquares *= weight;
+    mergeMoments(into.moments, moments);
+}
+
+// Weighs the block's rows, now that their number is known, into the block's
+// and the run's weighted sums. A row without a weight makes both nan.
+void weighBlock(BlockStatistics& statistics) {
+    StatisticsPart& block = statistics.block;
+    StatisticsPart& run = statistics.run;
+    long long rows = static_cast<long long>(statistics.rowsToWeigh.size()) + block.rowsWithoutWeight;
+    for (std::size_t i = 0; i < statistics.rowsToWeigh.size(); ++i) {
+        const RowSums& row = statistics.rowsToWeigh[i];
+        double weight = rowWeight(statistics.settings.weights, static_cast<long long>(i) + 1, rows);
+        block.rowsWithoutWeight += std::isnan(weight);
+        addWeighted(block.weighted, row, weight);
+        addWeighted(run.weighted, row, weight);
+    }
+    if (block.rowsWithoutWeight > 0) {
+        RowSums none{};
+        none.cells = 1;
+        addWeighted(block.weighted, none, std::nan(""));
+        addWeighted(run.weighted, none, std::nan(""));
+    }
+    statistics.rowsToWeigh.clear();
 }
 
 }  // namespace
@@ -198,7 +422,7 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
 
     // The row's own moments: its means first, then the deviations from them.
     Moments rowMoments;
-    rowMoments.cells = count;
+    rowMoments.weight = count;
     double originalMean = rowOriginal / count;
     double quantizedMean = rowQuantized / count;
     DoublePair means = pairOf(originalMean, quantizedMean);
@@ -217,11 +441,31 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     rowMoments.quantizedSquares = quantizedSquares;
     rowMoments.coSquares = coSquares;
     mergeMoments(block.moments, rowMoments);
+
+    double tolerance = std::isnan(statistics.settings.tolerance) ? infinity : statistics.settings.tolerance;
+    RowErrors errors = errorsOfRow(s, q, terms.absolute, count, tolerance);
+    block.digits += errors.digits;
+    run.digits += errors.digits;
+    block.largestDigitsRatio = largerOrNan(block.largestDigitsRatio, errors.largestRatio);
+    block.overTolerance += errors.overTolerance;
+    addErrors(statistics.blockErrors, terms.absolute, count);
+    addErrorPairs(statistics, s, q, count, errors.difference);
+    if (block.isWeighted) {
+        keepRowToWeigh(statistics, s, q, terms, count, errors, rowOriginal, rowQuantized, relativeSum, rowMoments);
+    }
 }
 
 void mergeBlockIntoRun(BlockStatistics& statistics) {
     StatisticsPart& block = statistics.block;
     StatisticsPart& run = statistics.run;
+    if (block.isWeighted) weighBlock(statistics);
+    mergeHistogram(statistics.runErrors, statistics.blockErrors);
+    quantilesOf(statistics.blockErrors, block.quantiles);
+    quantilesOf(statistics.runErrors, run.quantiles);
+    run.overTolerance += block.overTolerance;
+    run.largestDigitsRatio = largerOrNan(run.largestDigitsRatio, block.largestDigitsRatio);
+    mergeMoments(run.rowErrorPairs, block.rowErrorPairs);
+    mergeMoments(run.columnErrorPairs, block.columnErrorPairs);
     mergeRange(run, block);
     statistics.runLargestAbsoluteInBlock = mergeExtreme(run.largestAbsolute, block.largestAbsolute);
     statistics.runLargestRelativeInBlock = mergeExtreme(run.largestRelative, block.largestRelative);
@@ -235,27 +479,66 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     mergeMoments(run.moments, block.moments);
 }
 
-void startBlockStatistics(BlockStatistics& statistics) { statistics.block = StatisticsPart(); }
+void startBlockStatistics(BlockStatistics& statistics) {
+    statistics.block = StatisticsPart();
+    statistics.block.isWeighted = statistics.run.isWeighted;
+    clearHistogram(statistics.blockErrors);
+    statistics.previousCount = 0;
+    statistics.rowsToWeigh.clear();
+}
+
+namespace {
+
+// Pearson's r of the two members: nan without a spread, and where a moment
+// passed the largest double (or is nan).
+double correlationOf(const Moments& moments) {
+    if (moments.weight == 0.0 || moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0 ||
+        !(std::fabs(moments.originalSquares) < HUGE_VAL && std::fabs(moments.quantizedSquares) < HUGE_VAL &&
+          std::fabs(moments.coSquares) < HUGE_VAL)) {
+        return std::nan("");
+    }
+    double r = moments.coSquares / (std::sqrt(moments.originalSquares) * std::sqrt(moments.quantizedSquares));
+    return r > 1.0 ? 1.0 : r < -1.0 ? -1.0 : r;  // rounding may step past the bounds
+}
+
+}  // namespace
 
 Figures figuresOf(const StatisticsPart& part) {
     double cells = static_cast<double>(part.cells);
-    Figures figures;
-    figures.bias = part.difference / cells;
-    figures.rmse = std::sqrt(part.squaredDifference / cells);
     double range = part.highestOriginal - part.lowestOriginal;
-    figures.nrmse = range == 0.0 ? std::nan("") : figures.rmse / range;
-    const Moments& moments = part.moments;
-    // nan without a spread, and where a moment passed the largest double.
-    if (moments.cells == 0 || moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0 ||
-        !(std::fabs(moments.originalSquares) < HUGE_VAL && std::fabs(moments.quantizedSquares) < HUGE_VAL &&
-          std::fabs(moments.coSquares) < HUGE_VAL)) {
-        figures.correlation = std::nan("");
-    } else {
-        double r = moments.coSquares / (std::sqrt(moments.originalSquares) * std::sqrt(moments.quantizedSquares));
-        figures.correlation = r > 1.0 ? 1.0 : r < -1.0 ? -1.0 : r;  // rounding may step past the bounds
-    }
+    Figures figures;
+    double squares = part.squaredDifference / cells;
+    figures.bias = part.difference / cells;
+    figures.rmse = std::sqrt(squares);
+    figures.correlation = correlationOf(part.moments);
     figures.originalMean = part.original / cells;
     figures.quantizedMean = part.quantized / cells;
+    const Moments* moments = &part.moments;
+    figures.digitsMean = part.digits / cells;
+    figures.absoluteMeanWeighted = std::nan("");
+    figures.relativeMeanWeighted = std::nan("");
+    if (part.isWeighted) {
+        const StatisticsPart::Weighted& weighted = part.weighted;
+        squares = weighted.squaredDifference / weighted.weight;
+        figures.bias = weighted.difference / weighted.weight;
+        figures.rmse = std::sqrt(squares);
+        figures.correlation = correlationOf(weighted.moments);
+        figures.originalMean = weighted.original / weighted.weight;
+        figures.quantizedMean = weighted.quantized / weighted.weight;
+        moments = &weighted.moments;
+        figures.digitsMean = weighted.digits / weighted.weight;
+        figures.absoluteMeanWeighted = weighted.absolute / weighted.weight;
+        figures.relativeMeanWeighted = weighted.relative / weighted.weight;
+    }
+    figures.nrmse = range == 0.0 ? std::nan("") : figures.rmse / range;
+    // inf for an error of 0 over a range; nan for no range and no error.
+    figures.psnr = 20.0 * std::log10(range) - 10.0 * std::log10(squares);
+    figures.stdRatio = std::sqrt(moments->quantizedSquares) / std::sqrt(moments->originalSquares);
+    double ratio = part.largestDigitsRatio;  // 0: every s = q, 17 digits
+    figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, -std::log10(ratio));
+    figures.errorAutocorrelationRow = correlationOf(part.rowErrorPairs);
+    figures.errorAutocorrelationColumn = correlationOf(part.columnErrorPairs);
+    figures.overToleranceFraction = static_cast<double>(part.overTolerance) / cells;
     return figures;
 }
 

@@ -1,8 +1,9 @@
 // Figures of a paired block beyond the report's four means, and of the whole
 // run: bias, RMSE, the extremes and where they are, the fields' means and
-// their correlation, and the cells that cannot be divided or summed. Filled
-// in the same pass as the report's sums, for the clients that ask for them
-// (gridcmp does not, and pays nothing).
+// their correlation, the cells that cannot be divided or summed, the error's
+// quantiles, digits of agreement and autocorrelation; with row weights, the
+// weighted means. Filled in the same pass as the report's sums, for the
+// clients that ask for them (gridcmp does not, and pays nothing).
 //
 // Every sum is a chain of additions in cell order, block by block and, for
 // the run, across blocks (as the report's sums are), so that a plain loop
@@ -12,8 +13,11 @@
 #pragma once
 
 #include <limits>
+#include <vector>
 
 #include "compare/ErrorAccumulators.h"
+#include "compare/errorHistogram.h"
+#include "compare/rowWeights.h"
 
 namespace gridcmp {
 
@@ -37,9 +41,10 @@ struct ExtremeCell {
     CellAt at;
 };
 
-// Means and co-moments of s and q over some cells.
+// Means and co-moments of s and q over some cells (or of any two members of
+// pairs of cells).
 struct Moments {
-    long long cells = 0;
+    double weight = 0.0;            // the cells, or the sum of their weights
     double originalMean = 0.0;
     double quantizedMean = 0.0;
     double originalSquares = 0.0;   // sum of (s - mean)^2
@@ -68,9 +73,58 @@ struct StatisticsPart {
     CellAt firstNonfiniteOriginal;   // the first cell of each of the first two kinds
     CellAt firstNonfiniteQuantized;
     Moments moments;
+
+    // Never weighted: the error's quantiles (set when a block ends, for the
+    // block and the run), the cells over the tolerance, each cell's decimal
+    // digits of agreement -log10(|s - q| / max(|s|, |q|)) (17 where s = q),
+    // and the moments of the errors e = s - q of horizontally and vertically
+    // adjacent cells (e of the left or upper cell as "original", of its
+    // neighbour as "quantized").
+    double quantiles[kQuantileCount] = {kNoValue, kNoValue, kNoValue, kNoValue};
+    long long overTolerance = 0;      // |s - q| > tolerance, or nan
+    double digits = 0.0;              // the sum of the cells' digits, row by row
+    double largestDigitsRatio = 0.0;  // the largest |s - q| / max(|s|, |q|) where s != q; nan if one is
+    Moments rowErrorPairs;
+    Moments columnErrorPairs;
+
+    // With row weights (each sum of w * x, row by row: w times the row's sum
+    // in cell order): the weighted sums, their weight (the sum of w * cells),
+    // and the weighted moments.
+    struct Weighted {
+        double weight = 0.0;
+        double difference = 0.0;
+        double squaredDifference = 0.0;
+        double original = 0.0;
+        double quantized = 0.0;
+        double absolute = 0.0;
+        double relative = 0.0;
+        double digits = 0.0;
+        Moments moments;
+    } weighted;
+    bool isWeighted = false;         // with row weights: the figures take the weighted sums
+    long long rowsWithoutWeight = 0; // rows weighed nan: beyond the weights given, or too many to keep
 };
 
+// What the statistics are asked for besides the plain figures.
+struct StatisticsSettings {
+    RowWeights weights;                 // none: no weighted figures
+    double tolerance = kNoValue;        // nan: none (overTolerance then counts nan errors only)
+};
+
+// A row's sums and moments, kept until its block ends and its weight is
+// known (the latitudes of a block's rows depend on how many there are).
+struct RowSums {
+    int cells;
+    double difference, squaredDifference, original, quantized, absolute, relative, digits;
+    Moments moments;
+};
+
+// The rows of a block kept for weighing: at most this many (about 7 MiB);
+// the rows beyond weigh nan.
+constexpr int kMaxWeighedRows = 65536;
+
 struct BlockStatistics {
+    StatisticsSettings settings;  // set by the client before the run; kept by startStatistics
     StatisticsPart block;
     StatisticsPart run;
     // Set by mergeBlockIntoRun: whether this block holds the run's extreme
@@ -80,9 +134,18 @@ struct BlockStatistics {
     bool runLargestRelativeInBlock = false;
     bool runFirstNonfiniteOriginalInBlock = false;
     bool runFirstNonfiniteQuantizedInBlock = false;
+
+    // Working storage, allocated as the run goes: the error's histograms,
+    // the previous row's errors, the block's rows kept for weighing.
+    ErrorHistogram blockErrors;
+    ErrorHistogram runErrors;
+    std::vector<double> previousErrors;
+    int previousCount = 0;          // cells of the previous row of this block; 0: none
+    double previousErrorSum = 0.0;  // their sum
+    std::vector<RowSums> rowsToWeigh;
 };
 
-// Starts a run: everything empty.
+// Starts a run: everything empty but the settings.
 void startStatistics(BlockStatistics& statistics);
 
 // Where a row pair is: its number in its block (from 1) and its line in
@@ -94,19 +157,22 @@ struct RowAt {
 };
 
 // Adds one row pair: s and q of `count` cells and their terms (RowTerms of
-// the same cells). Allocates nothing.
+// the same cells). Allocates the working storage the first time it is
+// needed (std::bad_alloc when there is no memory).
 void addRowStatistics(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms,
                       int count, RowAt at);
 
-// At the end of a block: merges what is not summed cell by cell (ranges,
-// extremes, counts, co-moments) into the run. The run's sums have been added
-// cell by cell all along.
+// At the end of a block: weighs its rows, works out its quantiles and the
+// run's, and merges what is not summed cell by cell (ranges, extremes,
+// counts, co-moments, weighted sums) into the run. The run's sums have been
+// added cell by cell all along.
 void mergeBlockIntoRun(BlockStatistics& statistics);
 
 // Empties the block part for the next block.
 void startBlockStatistics(BlockStatistics& statistics);
 
-// The figures of a part, as the study's table and summary give them.
+// The figures of a part, as the study's table and summary give them. The
+// first nine are weighted where the part is.
 struct Figures {
     double bias;           // mean of s - q
     double rmse;           // sqrt(mean of (s - q)^2)
@@ -114,6 +180,15 @@ struct Figures {
     double correlation;    // Pearson's r of s and q; nan when either is constant
     double originalMean;   // mean of s
     double quantizedMean;  // mean of q
+    double psnr;           // 20 log10(highest s - lowest s) - 10 log10(mean of (s - q)^2)
+    double stdRatio;       // standard deviation of q over that of s
+    double digitsMean;     // mean of the cells' digits of agreement
+    double absoluteMeanWeighted;  // weighted mean of |s - q|; nan where the part is not weighted
+    double relativeMeanWeighted;  // weighted mean of |1 - s/q|; nan where the part is not weighted
+    double digitsMin;      // the fewest digits of agreement of a cell (at most 17)
+    double errorAutocorrelationRow;     // Pearson's r of the errors of horizontal neighbours
+    double errorAutocorrelationColumn;  // ... and of vertical ones
+    double overToleranceFraction;       // overTolerance / cells
 };
 Figures figuresOf(const StatisticsPart& part);
 

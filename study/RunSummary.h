@@ -79,6 +79,12 @@ struct RunSummary {
     std::string lastNonfiniteLabel;
     long long zeroBlocks = 0;
     std::string firstZeroLabel;  // the first block with a quantized value of 0
+    // Blocks with rows that no weight was given for (beyond --row-weights'
+    // lines, or more rows than can be kept for weighing): their weighted
+    // figures, and the run's, are nan. The first such block and its rows.
+    long long unweighedBlocks = 0;
+    std::string firstUnweighedLabel;
+    long long firstUnweighedRows = 0;
     std::vector<GateOutcome> gates;  // one per gate of the options, in their order
 
     std::string firstOriginalLabel;   // whole; empty when never taken

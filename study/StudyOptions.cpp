@@ -7,6 +7,7 @@
 #include <cstring>
 #include <getopt.h>
 
+#include "study/rowWeightsFile.h"
 #include "study/runFigures.h"
 
 namespace gridcmp {
@@ -26,6 +27,22 @@ bool readJobs(const char* text, int& jobs) {
     long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || errno != 0 || value < 1 || value > INT_MAX) return false;
     jobs = static_cast<int>(value);
+    return true;
+}
+
+// FIRST:LAST, two latitudes in degrees from -90 to 90.
+bool readLatitudes(const char* text, RowWeights& weights) {
+    char* end = nullptr;
+    errno = 0;
+    double first = std::strtod(text, &end);
+    if (end == text || *end != ':' || errno != 0) return false;
+    const char* second = end + 1;
+    double last = std::strtod(second, &end);
+    if (end == second || *end != '\0' || errno != 0) return false;
+    if (!(first >= -90.0 && first <= 90.0 && last >= -90.0 && last <= 90.0)) return false;
+    weights.kind = RowWeights::Kind::latitudes;
+    weights.firstLatitude = first;
+    weights.lastLatitude = last;
     return true;
 }
 
@@ -76,10 +93,15 @@ std::string figureNamesText() {
 
 }  // namespace
 
+bool isStandardInput(const std::string& log) { return log == "-"; }
+
+std::string logName(const std::string& log) { return isStandardInput(log) ? "stdin" : log; }
+
 const char* studyUsage() {
     static const std::string usage = std::string() + "usage: gridcmp-study [OPTIONS] ORIGINAL [--name NAME] QUANTIZED...\n"
            "Compares the original run's grid log with each quantized run's, as gridcmp\n"
-           "does, and writes one summary line per run.\n"
+           "does, and writes one summary line per run. Any log may be gzip- or\n"
+           "zstd-compressed; one of them may be -, standard input (named stdin).\n"
            "\n"
            "  -t, --table FILE        every compared block of every run, tab-separated, at\n"
            "                          full precision (-: standard output, the summary then\n"
@@ -89,13 +111,21 @@ const char* studyUsage() {
            "      --cells LABEL FILE  every compared cell of the blocks labelled LABEL, in\n"
            "                          every run: a map of the error (gridcmp-plot --map)\n"
            "      --name NAME         names the quantized run that follows (default: its\n"
-           "                          file name)\n"
+           "                          file name, stdin for -)\n"
            "      --fail-if NAME<X, --fail-if NAME>X\n"
            "                          exit 3 when the run figure NAME is below X (<), or\n"
            "                          above X (>); nan fails. May be repeated. Figures:\n" +
            figureNamesText() +
            "      --max-relative X    the same as --fail-if 'relative_mean>X'\n"
            "      --max-absolute X    the same as --fail-if 'absolute_mean>X'\n"
+           "      --latitudes FIRST:LAST\n"
+           "                          weigh each row by the cosine of its latitude, the\n"
+           "                          rows of a block evenly spaced from FIRST (row 1) to\n"
+           "                          LAST degrees: area-weighted figures\n"
+           "      --row-weights FILE  weigh each row by FILE's number on its line (row 1\n"
+           "                          on the first)\n"
+           "      --tolerance X       count the cells whose |s-q| is above X (or nan):\n"
+           "                          over_tolerance, over_tolerance_fraction\n"
            "  -j, --jobs N            compare up to N runs at once (default: one per CPU\n"
            "                          this process may run on)\n"
            "  -q, --quiet             no diagnostics on standard error\n"
@@ -124,7 +154,7 @@ const char* studyUsage() {
 
 StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string* error) {
     enum { maxRelativeOption = 1000, maxAbsoluteOption, strictOption, failIfOption, nameOption, jsonOption,
-           cellsOption, allowPartialOption };
+           cellsOption, allowPartialOption, latitudesOption, rowWeightsOption, toleranceOption };
     const option longOptions[] = {
         {"table", required_argument, nullptr, 't'},
         {"json", required_argument, nullptr, jsonOption},
@@ -137,6 +167,9 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
         {"quiet", no_argument, nullptr, 'q'},
         {"strict", no_argument, nullptr, strictOption},
         {"allow-partial", no_argument, nullptr, allowPartialOption},
+        {"latitudes", required_argument, nullptr, latitudesOption},
+        {"row-weights", required_argument, nullptr, rowWeightsOption},
+        {"tolerance", required_argument, nullptr, toleranceOption},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -216,6 +249,29 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                     Gate{relative ? "relative_mean" : "absolute_mean", true, limit, std::string(option) + " " + optarg});
                 break;
             }
+            case latitudesOption:
+            case rowWeightsOption:
+                if (options.statistics.weights.kind != RowWeights::Kind::none) {
+                    *error = "give one of --latitudes and --row-weights, once";
+                    return StudyCommand::usageError;
+                }
+                if (choice == latitudesOption && !readLatitudes(optarg, options.statistics.weights)) {
+                    *error = std::string("--latitudes wants FIRST:LAST, two latitudes from -90 to 90 degrees, not '") +
+                             optarg + "'";
+                    return StudyCommand::usageError;
+                }
+                if (choice == rowWeightsOption) {
+                    if (!readRowWeights(optarg, options.statistics.weights.values, error)) return StudyCommand::usageError;
+                    options.statistics.weights.kind = RowWeights::Kind::perRow;
+                    options.rowWeightsFile = optarg;
+                }
+                break;
+            case toleranceOption:
+                if (!readThreshold(optarg, options.statistics.tolerance)) {
+                    *error = std::string("--tolerance wants a number of 0 or more, not '") + optarg + "'";
+                    return StudyCommand::usageError;
+                }
+                break;
             case 'q': options.quiet = true; break;
             case strictOption: options.strict = true; break;
             case allowPartialOption: options.allowPartial = true; break;
@@ -236,10 +292,17 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
         *error = files.empty() ? "no logs given" : "no quantized log given";
         return StudyCommand::usageError;
     }
+    for (const Gate& gate : options.gates) {
+        if (!runFigureGiven(gate.figure.c_str(), options)) {
+            *error = "--fail-if " + gate.text + ": " + gate.figure + " is a figure only with " +
+                     runFigureNeeds(gate.figure.c_str());
+            return StudyCommand::usageError;
+        }
+    }
     options.original = files[0];
     options.quantized.assign(files.begin() + 1, files.end());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        options.names.push_back(names[i].empty() ? options.quantized[i] : names[i]);
+        options.names.push_back(names[i].empty() ? logName(options.quantized[i]) : names[i]);
     }
     return StudyCommand::compare;
 }

@@ -20,7 +20,9 @@ namespace {
 // writes its table and cells rows.
 struct Collector : ComparisonReceiver {
     Collector(RunSummary& runSummary, const StudyOptions& studyOptions, RunRows runRows)
-        : summary(runSummary), options(studyOptions), rows(runRows) {}
+        : summary(runSummary), options(studyOptions), rows(runRows) {
+        kept.settings = options.statistics;
+    }
 
     void logsStarted(const char* originalLabel, const char* quantizedLabel) override {
         summary.firstOriginalLabel = originalLabel;
@@ -93,6 +95,10 @@ void Collector::blockCompleted(const BlockResult& result) {
         ++summary.zeroBlocks;
     }
     if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;
+    if (block.rowsWithoutWeight > 0 && summary.unweighedBlocks++ == 0) {
+        summary.firstUnweighedLabel = result.label;
+        summary.firstUnweighedRows = result.rows;
+    }
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
         GateOutcome& outcome = summary.gates[i];
         double value = 0.0;
@@ -152,8 +158,8 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
                       bool quantizedOnItsOwnThread) {
     RunSummary summary;
     summary.name = options.names[run];
-    summary.original = options.original;
-    summary.quantized = options.quantized[run];
+    summary.original = logName(options.original);
+    summary.quantized = logName(options.quantized[run]);
     summary.gates.resize(options.gates.size());
     std::unique_ptr<GridLogReader> originalLog(new GridLogReader);
     std::unique_ptr<GridLogReader> quantizedLog(new GridLogReader);
@@ -161,10 +167,10 @@ RunSummary compareRun(const StudyOptions& options, int run, RunRows rows, LineSu
     if (original) {
         attachLogSupply(*originalLog, *original, summary.original.c_str(), kStudyLimits);
     } else {
-        beneath.originalSource = openStudySource(summary.original.c_str(), slots);
+        beneath.originalSource = openStudySource(options.original.c_str(), slots);
         attachLogSource(*originalLog, beneath.originalSource->bytes(), summary.original.c_str(), kStudyLimits);
     }
-    beneath.quantizedSource = openStudySource(summary.quantized.c_str(), slots);
+    beneath.quantizedSource = openStudySource(options.quantized[run].c_str(), slots);
     ByteSource& quantizedBytes = beneath.quantizedSource->bytes();
     // With cores to spare, the quantized log is converted on a thread of its
     // own too, and this one only compares (but where no thread can be

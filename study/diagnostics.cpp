@@ -213,11 +213,16 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
 std::string overflowedFigures(const RunSummary& run) {
     std::string names;
     if (!compared(run) || run.statistics.nonfiniteCells > 0) return names;
-    for (const char* figure : {"relative_mean", "absolute_mean", "bias", "rmse", "original_mean", "quantized_mean"}) {
+    // Weighted figures are nan where rows had no weight: said apart.
+    bool weighted = run.statistics.isWeighted;
+    if (weighted && run.unweighedBlocks > 0) return names;
+    for (const char* figure : {"relative_mean", "absolute_mean", "bias", "rmse", "original_mean", "quantized_mean",
+                               "absolute_mean_weighted", "relative_mean_weighted"}) {
+        if (!weighted && std::strstr(figure, "_weighted")) continue;
         bool zeros = isOfRelativeTerms(figure) && run.statistics.zeroQuantized > 0;  // not finite for them
         if (!zeros && !std::isfinite(runFigure(run, figure))) names += (names.empty() ? "" : ", ") + std::string(figure);
     }
-    const Moments& moments = run.statistics.moments;
+    const Moments& moments = weighted ? run.statistics.weighted.moments : run.statistics.moments;
     if (!std::isfinite(moments.originalSquares) || !std::isfinite(moments.quantizedSquares) ||
         !std::isfinite(moments.coSquares)) {
         names += (names.empty() ? "" : ", ") + std::string("correlation");
@@ -293,6 +298,20 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                    name + ": " + overflowed +
                                        " not finite while every compared cell is: a sum passed the largest double"),
                               1, "overflow"));
+    }
+    if (run.unweighedBlocks > 0) {
+        std::string why = options.statistics.weights.kind == RowWeights::Kind::perRow
+                              ? " more rows than the " + std::to_string(options.statistics.weights.values.size()) +
+                                    " weights of " + options.rowWeightsFile
+                              : " more than " + std::to_string(kMaxWeighedRows) + " rows, too many to weigh";
+        out.push_back(failing(said("rows_beyond_weights", quantized,
+                                   name + ": " + std::to_string(run.unweighedBlocks) +
+                                       (run.unweighedBlocks == 1 ? " block has" : " blocks have") + why +
+                                       " (the first '" + shownLabel(run.firstUnweighedLabel) + "', " +
+                                       std::to_string(run.firstUnweighedRows) +
+                                       " rows): the weighted figures are nan",
+                                   run.unweighedBlocks),
+                              1, "rows beyond weights"));
     }
     if (run.quantizedCarriageReturnLine > 0) out.push_back(carriageReturns(name, quantized, run.quantizedCarriageReturnLine));
     if (run.quantizedUnterminatedLine > 0) out.push_back(unterminated(quantized, run.quantizedUnterminatedLine, options));

@@ -93,8 +93,9 @@ void sayError(const std::string& error) { std::fprintf(stderr, "gridcmp-study: %
 // Writes output `k`, an output of rows: its header, then every run's rows in
 // run order; and closes it. It is whole only with every run's rows. Says
 // why when it is not.
-bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs) {
-    kStudyOutputs[k].writeHeader(file.out);
+bool writeRowsOutput(OutputFile& file, int k, std::vector<RunRows>& rowsOfRuns, const std::vector<RunSummary>& runs,
+                     const StudyOptions& options) {
+    kStudyOutputs[k].writeHeader(file.out, options);
     std::string error;
     for (RunRows& rows : rowsOfRuns) {
         if (!rows.sinks[k]) continue;
@@ -125,7 +126,7 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         case StudyCommand::compare: break;
     }
     const int runCount = static_cast<int>(options.quantized.size());
-    if (!checkStudyInputs(options, &error)) return usageError(error);
+    if (!checkStudyInputs(options, closed.input, &error)) return usageError(error);
     for (int k = 0; k < kStudyOutputCount; ++k) {
         const std::string& destination = options.*kStudyOutputs[k].destination;
         if (!destination.empty() && !openOutputFile(files[k], kStudyOutputs[k].name, destination, &error)) {
@@ -144,19 +145,20 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     int jobs = options.jobs > 0 ? options.jobs : usableProcessors();
     CpuSlots slots(jobs);
     CpuSlots* decompression = jobs > 1 ? &slots : nullptr;  // on threads of their own where cores allow
+    const std::string originalName = logName(options.original);  // outlives the feed, which names it
     std::unique_ptr<StudySource> originalSource;
     std::unique_ptr<LineFeed> original;
     if (runCount > 1 || jobs > 1) {
         Trouble trouble = troubleOf([&] {
             originalSource = openStudySource(options.original.c_str(), decompression);
-            original = startLineFeed(originalSource->bytes(), options.original.c_str(), kStudyLimits, runCount, &slots);
+            original = startLineFeed(originalSource->bytes(), originalName.c_str(), kStudyLimits, runCount, &slots);
         });
         if (!trouble.what && !original) {
             trouble = errno == ENOMEM ? Trouble{"out of memory", 0} : Trouble{"cannot start a thread", errno};
         }
         if (trouble.what) {
             originalSource.reset();
-            sayTrouble(options.original, trouble);
+            sayTrouble(originalName, trouble);
             return dropOutputs(files, 2);
         }
     }
@@ -208,7 +210,7 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
         outputOnStandardOutput = outputOnStandardOutput || files[k].toStandardOutput;
         if (kStudyOutputs[k].writeAtEnd && files[k].toStandardOutput) writtenAtEndOnStandardOutput = true;
         if (files[k].out && kStudyOutputs[k].writeHeader) {
-            written = writeRowsOutput(files[k], k, rowsOfRuns, runs) && written;
+            written = writeRowsOutput(files[k], k, rowsOfRuns, runs, options) && written;
         }
     }
     StudyVerdict verdict = judgeStudy(runs, options);

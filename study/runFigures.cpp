@@ -16,6 +16,7 @@ struct RunFigure {
     // columns x rows).
     double (*inBlock)(const BlockRow&);
     bool ofRelativeTerms = false;  // a sum of |1 - s/q| over every cell: a quantized 0 makes it inf or nan
+    FigureNeeds needs = FigureNeeds::nothing;
 };
 
 double count(long long n) { return static_cast<double>(n); }
@@ -66,6 +67,35 @@ const RunFigure kFigures[] = {
      [](const BlockRow& b) { return count(b.block->nonfiniteCells); }},
     {"nonfinite_blocks", [](const RunSummary& r) { return count(r.nonfiniteBlocks); }, nullptr},
     {"zero_blocks", [](const RunSummary& r) { return count(r.zeroBlocks); }, nullptr},
+    {"psnr", [](const RunSummary& r) { return figuresOf(r.statistics).psnr; },
+     [](const BlockRow& b) { return b.figures.psnr; }},
+    {"std_ratio", [](const RunSummary& r) { return figuresOf(r.statistics).stdRatio; },
+     [](const BlockRow& b) { return b.figures.stdRatio; }},
+    {"absolute_p50", [](const RunSummary& r) { return r.statistics.quantiles[0]; },
+     [](const BlockRow& b) { return b.block->quantiles[0]; }},
+    {"absolute_p90", [](const RunSummary& r) { return r.statistics.quantiles[1]; },
+     [](const BlockRow& b) { return b.block->quantiles[1]; }},
+    {"absolute_p99", [](const RunSummary& r) { return r.statistics.quantiles[2]; },
+     [](const BlockRow& b) { return b.block->quantiles[2]; }},
+    {"absolute_p999", [](const RunSummary& r) { return r.statistics.quantiles[3]; },
+     [](const BlockRow& b) { return b.block->quantiles[3]; }},
+    {"digits_mean", [](const RunSummary& r) { return figuresOf(r.statistics).digitsMean; },
+     [](const BlockRow& b) { return b.figures.digitsMean; }},
+    {"digits_min", [](const RunSummary& r) { return figuresOf(r.statistics).digitsMin; },
+     [](const BlockRow& b) { return b.figures.digitsMin; }},
+    {"error_autocorrelation_row", [](const RunSummary& r) { return figuresOf(r.statistics).errorAutocorrelationRow; },
+     [](const BlockRow& b) { return b.figures.errorAutocorrelationRow; }},
+    {"error_autocorrelation_column",
+     [](const RunSummary& r) { return figuresOf(r.statistics).errorAutocorrelationColumn; },
+     [](const BlockRow& b) { return b.figures.errorAutocorrelationColumn; }},
+    {"over_tolerance", [](const RunSummary& r) { return count(r.statistics.overTolerance); },
+     [](const BlockRow& b) { return count(b.block->overTolerance); }, false, FigureNeeds::tolerance},
+    {"over_tolerance_fraction", [](const RunSummary& r) { return figuresOf(r.statistics).overToleranceFraction; },
+     [](const BlockRow& b) { return b.figures.overToleranceFraction; }, false, FigureNeeds::tolerance},
+    {"absolute_mean_weighted", [](const RunSummary& r) { return figuresOf(r.statistics).absoluteMeanWeighted; },
+     [](const BlockRow& b) { return b.figures.absoluteMeanWeighted; }, false, FigureNeeds::weights},
+    {"relative_mean_weighted", [](const RunSummary& r) { return figuresOf(r.statistics).relativeMeanWeighted; },
+     [](const BlockRow& b) { return b.figures.relativeMeanWeighted; }, true, FigureNeeds::weights},
 };
 
 const RunFigure* find(const char* name) {
@@ -94,25 +124,57 @@ bool isOfRelativeTerms(const char* name) {
     return figure && figure->ofRelativeTerms;
 }
 
+namespace {
+
+bool withoutSpread(const Moments& moments) { return moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0; }
+
+// Whether a block's figure that is nan is so only for want of cells, pairs,
+// weight or a spread (no cell compared, no weight in the block's rows, the
+// largest |1 - s/q| where every q is 0, the nrmse or psnr of a field without
+// a range, the correlation of a constant field, the ratio of the spreads of
+// two constant fields, the autocorrelation of errors without neighbours or
+// without a spread), not for nan or inf cells, quantized values of 0 or a sum
+// past the largest double.
+bool nanForWant(const char* name, const StatisticsPart& block) {
+    if (block.nonfiniteCells != 0) return false;
+    if (block.cells == 0 || (block.isWeighted && block.weighted.weight == 0.0)) return true;
+    const Moments& moments = block.isWeighted ? block.weighted.moments : block.moments;
+    auto is = [name](const char* figure) { return std::strcmp(name, figure) == 0; };
+    if (is("max_relative")) return block.largestRelative.at.row == 0;
+    if (is("nrmse") || is("psnr")) return block.highestOriginal == block.lowestOriginal;
+    if (is("correlation")) return withoutSpread(moments);
+    if (is("std_ratio")) return moments.originalSquares == 0.0 && moments.quantizedSquares == 0.0;
+    if (is("error_autocorrelation_row")) return withoutSpread(block.rowErrorPairs);
+    if (is("error_autocorrelation_column")) return withoutSpread(block.columnErrorPairs);
+    return false;
+}
+
+}  // namespace
+
 bool blockCrosses(const BlockRow& row, const Gate& gate, double& value) {
     const char* name = gate.figure.c_str();
     const RunFigure* figure = find(name);
     if (!figure || !figure->inBlock) return false;
     value = figure->inBlock(row);
-    // A block's figure that is nan only for want of cells or of a spread (no
-    // cell compared, the largest |1 - s/q| where every q is 0, the nrmse of a
-    // field without a range, the correlation of a constant field) crosses no
-    // limit; one that is nan for nan or inf cells, quantized values of 0 or a
-    // sum past the largest double does.
-    const StatisticsPart& block = *row.block;
-    const Moments& moments = block.moments;
-    bool forWant = block.nonfiniteCells == 0 &&
-                   (block.cells == 0 || (std::strcmp(name, "max_relative") == 0 && block.largestRelative.at.row == 0) ||
-                    (std::strcmp(name, "nrmse") == 0 && block.highestOriginal == block.lowestOriginal) ||
-                    (std::strcmp(name, "correlation") == 0 &&
-                     (moments.originalSquares == 0.0 || moments.quantizedSquares == 0.0)));
-    if (std::isnan(value) && forWant) return false;
+    if (std::isnan(value) && nanForWant(name, *row.block)) return false;
     return crosses(value, gate.failsAbove, gate.limit);
+}
+
+bool runFigureGiven(const char* name, const StudyOptions& options) {
+    const RunFigure* figure = find(name);
+    if (!figure) return false;
+    return isGiven(figure->needs, options.statistics);
+}
+
+const char* runFigureNeeds(const char* name) {
+    const RunFigure* figure = find(name);
+    if (!figure) return "";
+    switch (figure->needs) {
+        case FigureNeeds::nothing: return "";
+        case FigureNeeds::weights: return "--latitudes or --row-weights";
+        case FigureNeeds::tolerance: return "--tolerance";
+    }
+    return "";
 }
 
 int runFigureCount() { return sizeof kFigures / sizeof kFigures[0]; }

@@ -26,6 +26,12 @@ bool isOfRelativeTerms(const char* name);
 // figure). A nan crosses every limit where nan or inf cells made it so.
 bool blockCrosses(const BlockRow& row, const Gate& gate, double& value);
 
+// Whether the run figure `name` exists with the options given: some need
+// weights (--latitudes or --row-weights) or --tolerance. What it needs, in
+// words ("--tolerance"), or "" when nothing.
+bool runFigureGiven(const char* name, const StudyOptions& options);
+const char* runFigureNeeds(const char* name);
+
 // How many run figures there are, and the name of each, in order.
 int runFigureCount();
 const char* runFigureName(int figure);

@@ -24,7 +24,7 @@ std::map<std::string, double> tableRowOf(const BlockRow& row) {
     char* text = nullptr;
     std::size_t length = 0;
     std::FILE* out = open_memstream(&text, &length);
-    writeTableHeader(out);
+    writeTableHeader(out, *row.settings);
     writeTableRow(out, row);
     std::fclose(out);
     std::istringstream lines(std::string(text, length));
@@ -42,6 +42,12 @@ std::map<std::string, double> tableRowOf(const BlockRow& row) {
 }
 
 struct Blocks : ComparisonReceiver {
+    Blocks() {
+        // Every figure there is: weights and a tolerance too.
+        kept.settings.weights.kind = RowWeights::Kind::latitudes;
+        kept.settings.weights.lastLatitude = 60.0;
+        kept.settings.tolerance = 0.3;
+    }
     BlockStatistics* statistics() override { return &kept; }
     void blockCompleted(const BlockResult& result) override {
         BlockRow row = blockRowOf("run", result);

@@ -23,16 +23,28 @@ bool readableAgain(const Input& input) {
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // What is wrong with the files given, or "" when nothing is.
-std::string problemOf(const StudyOptions& given) {
+std::string problemOf(const StudyOptions& given, bool standardInputClosed) {
     std::vector<Input> inputs;
     inputs.push_back({&given.original, false, {}});
     for (const std::string& quantized : given.quantized) inputs.push_back({&quantized, false, {}});
-    for (Input& input : inputs) input.known = stat(input.path->c_str(), &input.status) == 0;
+    for (Input& input : inputs) {
+        if (isStandardInput(*input.path) && standardInputClosed) return "- is standard input, which is closed";
+        input.known = isStandardInput(*input.path) ? fstat(0, &input.status) == 0
+                                                   : stat(input.path->c_str(), &input.status) == 0;
+    }
 
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         for (std::size_t j = i + 1; j < inputs.size(); ++j) {
-            if (inputs[i].known && inputs[j].known && !readableAgain(inputs[i]) &&
-                sameFile(inputs[i].status, inputs[j].status)) {
+            // Standard input is read from where it stands, once, whatever it
+            // is: no other log may read it too, under any name (/dev/stdin),
+            // a regular file's own included.
+            bool either = isStandardInput(*inputs[i].path) || isStandardInput(*inputs[j].path);
+            bool both = isStandardInput(*inputs[i].path) && isStandardInput(*inputs[j].path);
+            bool same = inputs[i].known && inputs[j].known && sameFile(inputs[i].status, inputs[j].status);
+            if (both || (either && same)) {
+                return *inputs[i].path + " and " + *inputs[j].path + " are one file, standard input: give it once";
+            }
+            if (same && !readableAgain(inputs[i])) {
                 return *inputs[i].path + " and " + *inputs[j].path +
                        " are the same pipe or device, which gives its bytes once: give each log its own";
             }
@@ -49,7 +61,8 @@ std::string problemOf(const StudyOptions& given) {
         if (path.empty() || path == "-" || stat(path.c_str(), &status) != 0) continue;
         for (const Input& input : inputs) {
             if (input.known && sameFile(input.status, status)) {
-                return std::string("the ") + output.name + " " + path + " is the log " + *input.path +
+                std::string log = isStandardInput(*input.path) ? "- (standard input)" : *input.path;
+                return std::string("the ") + output.name + " " + path + " is the log " + log +
                        ", which writing it would destroy: give it another name";
             }
         }
@@ -73,8 +86,8 @@ std::string problemOf(const StudyOptions& given) {
 
 }  // namespace
 
-bool checkStudyInputs(const StudyOptions& options, std::string* error) {
-    *error = problemOf(options);
+bool checkStudyInputs(const StudyOptions& options, bool standardInputClosed, std::string* error) {
+    *error = problemOf(options, standardInputClosed);
     return error->empty();
 }
 

@@ -129,6 +129,7 @@ void writeRun(JsonWriter& json, const RunSummary& run, const RunVerdict& verdict
     json.field("end", endKind(run));
     json.field("end_text", endText(run));
     for (int i = 0; i < runFigureCount(); ++i) {
+        if (!runFigureGiven(runFigureName(i), options)) continue;
         json.key(runFigureName(i));
         json.number(runFigure(run, runFigureName(i)));
     }
@@ -202,8 +203,32 @@ void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const S
     json.open('{');
     json.field("program", "gridcmp-study");
     json.field("version", version);
-    json.field("original", options.original);
+    json.field("original", logName(options.original));
     json.field("exit_status", exitStatus);
+    const RowWeights& weights = options.statistics.weights;
+    json.key("weights");
+    if (weights.kind == RowWeights::Kind::none) {
+        json.null();
+    } else {
+        json.open('{');
+        if (weights.kind == RowWeights::Kind::latitudes) {
+            json.field("option", "--latitudes");
+            json.field("first", weights.firstLatitude);
+            json.field("last", weights.lastLatitude);
+        } else {
+            json.field("option", "--row-weights");
+            json.field("file", options.rowWeightsFile);
+            json.key("values");
+            json.open('[');
+            for (double value : weights.values) {
+                json.item();
+                json.number(value);
+            }
+            json.close(']');
+        }
+        json.close('}');
+    }
+    json.field("tolerance", options.statistics.tolerance);  // null: none
     writeDiagnostics(json, verdict.original);
     json.key("runs");
     json.open('[');

@@ -8,8 +8,11 @@
 namespace gridcmp {
 
 const StudyOutput kStudyOutputs[kStudyOutputCount] = {
-    {"--table", "table", &StudyOptions::table, writeTableHeader, writeTableRow, nullptr, nullptr, nullptr},
-    {"--cells", "cells file", &StudyOptions::cells, writeCellsHeader, nullptr,
+    {"--table", "table", &StudyOptions::table,
+     [](std::FILE* out, const StudyOptions& options) { writeTableHeader(out, options.statistics); }, writeTableRow,
+     nullptr, nullptr, nullptr},
+    {"--cells", "cells file", &StudyOptions::cells, [](std::FILE* out, const StudyOptions&) { writeCellsHeader(out); },
+     nullptr,
      [](const StudyOptions& options, const char* label) { return std::strcmp(label, options.cellsLabel.c_str()) == 0; },
      writeCellsRows, nullptr},
     {"--json", "JSON summary", &StudyOptions::json, nullptr, nullptr, nullptr, nullptr,

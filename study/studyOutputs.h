@@ -37,7 +37,7 @@ struct StudyOutput {
     const char* name;                         // "table": "cannot write the table ..."
     std::string StudyOptions::*destination;   // "": not asked for; "-": standard output
     // An output of rows: its header line, and what a run writes to its sink.
-    void (*writeHeader)(std::FILE* out);      // nullptr: no rows
+    void (*writeHeader)(std::FILE* out, const StudyOptions& options);  // nullptr: no rows
     void (*writeBlock)(std::FILE* sink, const BlockRow& row);  // for each completed block; nullptr: none
     // For each compared row pair of the blocks it wants; nullptr: none.
     bool (*wantsRowsOf)(const StudyOptions& options, const char* label);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "study/threadedSource.h"
 
@@ -56,7 +58,21 @@ StudySource::~StudySource() {
 std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots) {
     std::unique_ptr<StudySource> source(new StudySource);
     errno = 0;
-    source->stream = std::fopen(path, "rb");
+    if (std::strcmp(path, "-") == 0) {
+        // Standard input, through a descriptor of its own that closing the
+        // source may close (it reads on from where descriptor 0 stands).
+        int descriptor = fcntl(0, F_DUPFD_CLOEXEC, 3);
+        if (descriptor >= 0) {
+            source->stream = fdopen(descriptor, "rb");
+            if (!source->stream) {
+                int error = errno;
+                close(descriptor);
+                errno = error;
+            }
+        }
+    } else {
+        source->stream = std::fopen(path, "rb");
+    }
     if (!source->stream) {
         int error = errno;
         source->file.reset(new FailedSource(error, std::strerror(error)));

@@ -1,6 +1,7 @@
-// A log as gridcmp-study reads it: a file or a pipe, decompressed on the way
-// when its first bytes say it is gzip or zstd (whatever its name), and then
-// read on a thread of its own where cores allow.
+// A log as gridcmp-study reads it: a file, a pipe or standard input,
+// decompressed on the way when its first bytes say it is gzip or zstd
+// (whatever its name), and then read on a thread of its own where cores
+// allow.
 #pragma once
 
 #include <cstdio>
@@ -31,10 +32,11 @@ struct StudySource {
     ~StudySource();  // stops reading it first (stopReading)
 };
 
-// Opens `path`. A file that cannot be opened, or is compressed in a way this
-// build cannot read, gives a source that fails at once, saying why. With
-// `slots`, decompression runs on a thread of its own that holds one of them
-// while it works (where a thread cannot be started, on the reader's).
+// Opens `path` ("-": standard input, read on from where it stands). A file
+// that cannot be opened, or is compressed in a way this build cannot read,
+// gives a source that fails at once, saying why. With `slots`,
+// decompression runs on a thread of its own that holds one of them while it
+// works (where a thread cannot be started, on the reader's).
 std::unique_ptr<StudySource> openStudySource(const char* path, CpuSlots* slots);
 
 // From any thread: wakes a read of `source` that waits for a pipe's writer,

@@ -23,6 +23,7 @@ Value realValue(double real) { return {Value::isReal, nullptr, 0, real}; }
 struct Column {
     const char* name;
     Value (*value)(const BlockRow&);
+    FigureNeeds needs = FigureNeeds::nothing;
 };
 
 // The table's columns, in order; see gridcmp-study(1) for each one's formula.
@@ -59,11 +60,39 @@ const Column kColumns[] = {
     {"nonfinite_cells", [](const BlockRow& r) { return integerValue(r.block->nonfiniteCells); }},
     {"nonfinite_quantized", [](const BlockRow& r) { return integerValue(r.block->nonfiniteQuantized); }},
     {"nonfinite_original", [](const BlockRow& r) { return integerValue(r.block->nonfiniteOriginal); }},
+    {"psnr", [](const BlockRow& r) { return realValue(r.figures.psnr); }},
+    {"std_ratio", [](const BlockRow& r) { return realValue(r.figures.stdRatio); }},
+    {"absolute_p50", [](const BlockRow& r) { return realValue(r.block->quantiles[0]); }},
+    {"absolute_p90", [](const BlockRow& r) { return realValue(r.block->quantiles[1]); }},
+    {"absolute_p99", [](const BlockRow& r) { return realValue(r.block->quantiles[2]); }},
+    {"absolute_p999", [](const BlockRow& r) { return realValue(r.block->quantiles[3]); }},
+    {"digits_mean", [](const BlockRow& r) { return realValue(r.figures.digitsMean); }},
+    {"digits_min", [](const BlockRow& r) { return realValue(r.figures.digitsMin); }},
+    {"error_autocorrelation_row", [](const BlockRow& r) { return realValue(r.figures.errorAutocorrelationRow); }},
+    {"error_autocorrelation_column",
+     [](const BlockRow& r) { return realValue(r.figures.errorAutocorrelationColumn); }},
+    {"over_tolerance", [](const BlockRow& r) { return integerValue(r.block->overTolerance); },
+     FigureNeeds::tolerance},
+    {"over_tolerance_fraction", [](const BlockRow& r) { return realValue(r.figures.overToleranceFraction); },
+     FigureNeeds::tolerance},
+    {"absolute_mean_weighted", [](const BlockRow& r) { return realValue(r.figures.absoluteMeanWeighted); },
+     FigureNeeds::weights},
+    {"relative_mean_weighted", [](const BlockRow& r) { return realValue(r.figures.relativeMeanWeighted); },
+     FigureNeeds::weights},
 };
 
 constexpr int kColumnCount = sizeof kColumns / sizeof kColumns[0];
 
 }  // namespace
+
+bool isGiven(FigureNeeds needs, const StatisticsSettings& settings) {
+    switch (needs) {
+        case FigureNeeds::nothing: return true;
+        case FigureNeeds::weights: return settings.weights.kind != RowWeights::Kind::none;
+        case FigureNeeds::tolerance: return !std::isnan(settings.tolerance);
+    }
+    return true;
+}
 
 void writeTableNumber(std::FILE* out, double value) {
     if (std::isnan(value)) {
@@ -75,11 +104,12 @@ void writeTableNumber(std::FILE* out, double value) {
 
 BlockRow blockRowOf(const char* run, const BlockResult& result) {
     const StatisticsPart* block = &result.statistics->block;
-    return BlockRow{run, &result, block, figuresOf(*block)};
+    return BlockRow{run, &result, block, figuresOf(*block), &result.statistics->settings};
 }
 
-void writeTableHeader(std::FILE* out) {
+void writeTableHeader(std::FILE* out, const StatisticsSettings& settings) {
     for (int i = 0; i < kColumnCount; ++i) {
+        if (!isGiven(kColumns[i].needs, settings)) continue;
         if (i > 0) std::fputc('\t', out);
         std::fputs(kColumns[i].name, out);
     }
@@ -88,6 +118,7 @@ void writeTableHeader(std::FILE* out) {
 
 void writeTableRow(std::FILE* out, const BlockRow& row) {
     for (int i = 0; i < kColumnCount; ++i) {
+        if (!isGiven(kColumns[i].needs, *row.settings)) continue;
         if (i > 0) std::fputc('\t', out);
         Value value = kColumns[i].value(row);
         switch (value.kind) {

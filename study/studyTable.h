@@ -10,18 +10,24 @@
 
 namespace gridcmp {
 
+// What a column or a figure needs besides the logs: weights (--latitudes or
+// --row-weights), or --tolerance.
+enum class FigureNeeds { nothing, weights, tolerance };
+bool isGiven(FigureNeeds needs, const StatisticsSettings& settings);
+
 // One compared block of one run, as the table sees it.
 struct BlockRow {
     const char* run;                // the run's name
     const BlockResult* result;
     const StatisticsPart* block;    // the block's statistics
     Figures figures;                // figuresOf(*block)
+    const StatisticsSettings* settings;  // which figures there are
 };
 
 BlockRow blockRowOf(const char* run, const BlockResult& result);
 
-// The header line, with its newline.
-void writeTableHeader(std::FILE* out);
+// The header line, with its newline: the columns there are with `settings`.
+void writeTableHeader(std::FILE* out, const StatisticsSettings& settings);
 
 // One row. Numbers as %.17g (they read back to the same double), "nan",
 // "inf" and "-inf" as such; texts escaped (escapedText.h), so that nothing in

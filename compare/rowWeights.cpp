@@ -1,0 +1,25 @@
+#include "compare/rowWeights.h"
+
+#include <cmath>
+
+namespace gridcmp {
+
+double rowWeight(const RowWeights& weights, long long row, long long rows) {
+    switch (weights.kind) {
+        case RowWeights::Kind::none: return 1.0;
+        case RowWeights::Kind::latitudes: {
+            double first = weights.firstLatitude;
+            double latitude = rows <= 1 ? first
+                                        : first + ((weights.lastLatitude - first) * static_cast<double>(row - 1)) /
+                                                      static_cast<double>(rows - 1);
+            return std::cos(latitude * M_PI / 180.0);
+        }
+        case RowWeights::Kind::perRow:
+            return row >= 1 && static_cast<unsigned long long>(row) <= weights.values.size()
+                       ? weights.values[static_cast<std::size_t>(row - 1)]
+                       : std::nan("");
+    }
+    return 1.0;
+}
+
+}  // namespace gridcmp

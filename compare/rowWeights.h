@@ -1,0 +1,25 @@
+// How much each row of a block weighs in the weighted figures: the cosine of
+// its latitude on a latitude-longitude grid, or a weight given per row.
+#pragma once
+
+#include <vector>
+
+namespace gridcmp {
+
+struct RowWeights {
+    enum class Kind { none, latitudes, perRow } kind = Kind::none;
+    // latitudes: row 1 lies at firstLatitude and the block's last row at
+    // lastLatitude, in degrees, the rows evenly spaced between them.
+    double firstLatitude = 0.0;
+    double lastLatitude = 0.0;
+    std::vector<double> values;  // perRow: the weight of row 1, row 2 ...
+};
+
+// The weight of row `row` (from 1) of a block of `rows` rows: with latitudes,
+// cos(latitude * pi / 180) where the latitude is
+// first + ((last - first) * (row - 1)) / (rows - 1) (first when `rows` is 1);
+// per row, values[row - 1], or nan for a row beyond the values. 1 without
+// weights. Allocates nothing.
+double rowWeight(const RowWeights& weights, long long row, long long rows);
+
+}  // namespace gridcmp
