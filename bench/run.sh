@@ -108,9 +108,13 @@ if [ "${1:-}" = --study ]; then
     ::: "gridcmp-study -j 2" "$study" -q -j 2 "$original" "$quantized" \
     ::: "... -j 2 with --table, --json, --cells $label" "$study" -q -j 2 --table "$dir/study.tsv" \
         --json "$dir/study.json" --cells "$label" "$dir/cells.tsv" "$original" "$quantized" \
+    ::: "gridcmp-study -j 1 --latitudes -90:90" "$study" -q -j 1 --latitudes -90:90 "$original" "$quantized" \
     "${before[@]}"
   echo "wall time of gridcmp-study -j 2 / gridcmp: $(ratio "${figures[2]}" "${figures[0]}" 1)"
-  [ -n "${BEFORE_STUDY:-}" ] && echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[1]}" "${figures[4]}" 1)"
+  if [ -n "${BEFORE_STUDY:-}" ]; then
+    echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[1]}" "${figures[5]}" 1)"
+    echo "wall time of gridcmp-study -j 1 --latitudes / the earlier one: $(ratio "${figures[4]}" "${figures[5]}" 1)"
+  fi
 
   echo
   before=()

@@ -67,6 +67,17 @@ TEST(ParseStudyOptions, SaysWhatIsWrong) {
         {{"--name", "a", "o.log", "q.log"}, "--name names the quantized log after it, and o.log is the original"},
         {{"o.log", "q.log", "--name", "a"}, "--name a is not followed by a quantized log"},
         {{"o.log", "q.log", "--cells", "0.5"}, "--cells wants a label and a file"},
+        {{"--latitudes", "-90:91", "o.log", "q.log"},
+         "--latitudes wants FIRST:LAST, two latitudes from -90 to 90 degrees, not '-90:91'"},
+        {{"--latitudes", "90", "o.log", "q.log"},
+         "--latitudes wants FIRST:LAST, two latitudes from -90 to 90 degrees, not '90'"},
+        {{"--latitudes", "0:1", "--row-weights", "w", "o.log", "q.log"}, "give one of --latitudes and --row-weights, once"},
+        {{"--row-weights", "/dev/null", "o.log", "q.log"}, "--row-weights /dev/null: no weights"},
+        {{"--tolerance", "-1", "o.log", "q.log"}, "--tolerance wants a number of 0 or more, not '-1'"},
+        {{"--fail-if", "over_tolerance>0", "o.log", "q.log"},
+         "--fail-if over_tolerance>0: over_tolerance is a figure only with --tolerance"},
+        {{"--tolerance", "1", "--fail-if", "absolute_mean_weighted>1", "o.log", "q.log"},
+         "--fail-if absolute_mean_weighted>1: absolute_mean_weighted is a figure only with --latitudes or --row-weights"},
     };
     for (const auto& [words, error] : wrong) {
         Parsed parsed = parse(words);
