@@ -32,6 +32,7 @@ bool readRowWeights(const char* path, std::vector<double>& values, std::string* 
     char line[256];
     bool anyAboveZero = false;
     long long lineNumber = 0;
+    long long firstBlankLine = 0;  // blank lines may end the file (an editor's last newline), nothing else
     while (std::fgets(line, sizeof line, in.file)) {
         ++lineNumber;
         std::size_t length = std::strlen(line);
@@ -43,6 +44,14 @@ bool readRowWeights(const char* path, std::vector<double>& values, std::string* 
         }
         const char* start = line;
         while (isBlank(*start)) ++start;
+        if (*start == '\0') {
+            if (firstBlankLine == 0) firstBlankLine = lineNumber;
+            continue;
+        }
+        if (firstBlankLine != 0) {
+            *error = where + ": line " + std::to_string(firstBlankLine) + " is blank: give each row its weight";
+            return false;
+        }
         char* end = nullptr;
         errno = 0;
         double weight = std::strtod(start, &end);
