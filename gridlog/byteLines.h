@@ -10,7 +10,7 @@
 
 namespace gridcmp {
 
-struct ByteLines : LineSupply {
+struct ByteLines final : LineSupply {
     // Lines are cut at '\n' only; one of lineCapacity bytes or more is
     // lineTooLong. A last line without a newline is a line, said to be
     // unterminated. A source that fails before giving any byte makes the log
