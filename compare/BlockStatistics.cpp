@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/DoublePair.h"
+#include "platform/portableMath.h"
 
 namespace gridcmp {
 
@@ -199,7 +200,7 @@ RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, 
     }
     double mantissas = (product[0] * product[1]) * (product[2] * product[3]);  // at least 1/16
     const double log10Of2 = 0.30102999566398119521;
-    double digits = 17.0 * static_cast<double>(equal) - (static_cast<double>(exponent) + std::log2(mantissas)) * log10Of2;
+    double digits = 17.0 * static_cast<double>(equal) - (static_cast<double>(exponent) + portableLog2(mantissas)) * log10Of2;
     double largestRatio = std::isnan(digits) ? std::nan("")
                                              : largerOrNan(largerOrNan(largest[0], largest[1]),
                                                            largerOrNan(largest[2], largest[3]));
@@ -532,10 +533,10 @@ Figures figuresOf(const StatisticsPart& part) {
     }
     figures.nrmse = range == 0.0 ? std::nan("") : figures.rmse / range;
     // inf for an error of 0 over a range; nan for no range and no error.
-    figures.psnr = 20.0 * std::log10(range) - 10.0 * std::log10(squares);
+    figures.psnr = 20.0 * portableLog10(range) - 10.0 * portableLog10(squares);
     figures.stdRatio = std::sqrt(moments->quantizedSquares) / std::sqrt(moments->originalSquares);
     double ratio = part.largestDigitsRatio;  // 0: every s = q, 17 digits
-    figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, -std::log10(ratio));
+    figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, -portableLog10(ratio));
     figures.errorAutocorrelationRow = correlationOf(part.rowErrorPairs);
     figures.errorAutocorrelationColumn = correlationOf(part.columnErrorPairs);
     figures.overToleranceFraction = static_cast<double>(part.overTolerance) / cells;

@@ -96,8 +96,8 @@ TEST(RowWeights, LatitudesSpreadOverTheBlocksRowsAndGivenWeightsEnd) {
     latitudes.firstLatitude = -90.0;
     latitudes.lastLatitude = 90.0;
     EXPECT_EQ(rowWeight(latitudes, 3, 5), 1.0);
-    EXPECT_EQ(rowWeight(latitudes, 2, 5), std::cos(-45.0 * M_PI / 180.0));
-    EXPECT_EQ(rowWeight(latitudes, 1, 1), std::cos(-90.0 * M_PI / 180.0));
+    EXPECT_DOUBLE_EQ(rowWeight(latitudes, 2, 5), std::cos(-45.0 * M_PI / 180.0));
+    EXPECT_DOUBLE_EQ(rowWeight(latitudes, 1, 1), std::cos(-90.0 * M_PI / 180.0));
     RowWeights given;
     given.kind = RowWeights::Kind::perRow;
     given.values = {2.0, 0.5};

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/portableMath.h"
+
 namespace gridcmp {
 
 double rowWeight(const RowWeights& weights, long long row, long long rows) {
@@ -12,7 +14,7 @@ double rowWeight(const RowWeights& weights, long long row, long long rows) {
             double latitude = rows <= 1 ? first
                                         : first + ((weights.lastLatitude - first) * static_cast<double>(row - 1)) /
                                                       static_cast<double>(rows - 1);
-            return std::cos(latitude * M_PI / 180.0);
+            return portableCos(latitude * (3.141592653589793 / 180.0));
         }
         case RowWeights::Kind::perRow:
             return row >= 1 && static_cast<unsigned long long>(row) <= weights.values.size()

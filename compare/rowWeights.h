@@ -16,7 +16,8 @@ struct RowWeights {
 };
 
 // The weight of row `row` (from 1) of a block of `rows` rows: with latitudes,
-// cos(latitude * pi / 180) where the latitude is
+// cos(latitude * (pi / 180)) (platform/portableMath.h: the same bits on
+// every machine) where the latitude is
 // first + ((last - first) * (row - 1)) / (rows - 1) (first when `rows` is 1);
 // per row, values[row - 1], or nan for a row beyond the values. 1 without
 // weights. Allocates nothing.
