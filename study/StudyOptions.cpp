@@ -116,14 +116,16 @@ const char* studyUsage() {
            "                          exit 3 when the run figure NAME is below X (<), or\n"
            "                          above X (>); nan fails. May be repeated. Figures:\n" +
            figureNamesText() +
+           "                          (over_tolerance* only with --tolerance, *_weighted\n"
+           "                          only with --latitudes or --row-weights)\n"
            "      --max-relative X    the same as --fail-if 'relative_mean>X'\n"
            "      --max-absolute X    the same as --fail-if 'absolute_mean>X'\n"
            "      --latitudes FIRST:LAST\n"
            "                          weigh each row by the cosine of its latitude, the\n"
            "                          rows of a block evenly spaced from FIRST (row 1) to\n"
            "                          LAST degrees: area-weighted figures\n"
-           "      --row-weights FILE  weigh each row by FILE's number on its line (row 1\n"
-           "                          on the first)\n"
+           "      --row-weights FILE  weigh row i of every block by the number on line i\n"
+           "                          of FILE\n"
            "      --tolerance X       count the cells whose |s-q| is above X (or nan):\n"
            "                          over_tolerance, over_tolerance_fraction\n"
            "  -j, --jobs N            compare up to N runs at once (default: one per CPU\n"
