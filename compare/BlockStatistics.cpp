@@ -289,14 +289,19 @@ void addErrorPairs(BlockStatistics& statistics, const double* s, const double* q
     statistics.previousErrorSum = difference;
 }
 
+// Whether another row of the block can be kept for weighing; else it
+// weighs nan.
+bool roomToWeigh(BlockStatistics& statistics) {
+    if (statistics.rowsToWeigh.size() < static_cast<std::size_t>(kMaxWeighedRows)) return true;
+    ++statistics.block.rowsWithoutWeight;
+    return false;
+}
+
 // Keeps a row's sums for weighing when its block ends.
 void keepRowToWeigh(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms, int count,
                     const RowErrors& errors, double original, double quantized, double relative,
                     const Moments& moments) {
-    if (statistics.rowsToWeigh.size() >= static_cast<std::size_t>(kMaxWeighedRows)) {
-        ++statistics.block.rowsWithoutWeight;
-        return;
-    }
+    if (!roomToWeigh(statistics)) return;
     double squares = 0.0;
     double absolute = 0.0;
     for (int i = 0; i < count; ++i) {
@@ -352,7 +357,13 @@ void weighBlock(BlockStatistics& statistics) {
 
 void addRowStatistics(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms,
                       int count, RowAt at) {
-    if (count == 0) return;
+    if (count == 0) {
+        // No cell, but a row all the same: it takes its place among the
+        // rows weighed, and it has no cell below which another row's is.
+        statistics.previousCount = 0;
+        if (statistics.block.isWeighted && roomToWeigh(statistics)) statistics.rowsToWeigh.push_back(RowSums{});
+        return;
+    }
     StatisticsPart& block = statistics.block;
     StatisticsPart& run = statistics.run;
     const double infinity = HUGE_VAL;

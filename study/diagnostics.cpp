@@ -300,9 +300,10 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                               1, "overflow"));
     }
     if (run.unweighedBlocks > 0) {
+        std::size_t weights = options.statistics.weights.values.size();
         std::string why = options.statistics.weights.kind == RowWeights::Kind::perRow
-                              ? " more rows than the " + std::to_string(options.statistics.weights.values.size()) +
-                                    " weights of " + options.rowWeightsFile
+                              ? " more rows than the " + std::to_string(weights) + (weights == 1 ? " weight of " : " weights of ") +
+                                    options.rowWeightsFile
                               : " more than " + std::to_string(kMaxWeighedRows) + " rows, too many to weigh";
         out.push_back(failing(said("rows_beyond_weights", quantized,
                                    name + ": " + std::to_string(run.unweighedBlocks) +
