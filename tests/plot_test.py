@@ -186,6 +186,19 @@ for arguments in (["--latitudes", "100:0"], ["--longitudes", "0:0"], ["--origin"
 status, _, err = run("--signed", table)
 expect(status == 2 and "goes with --map" in err, "--signed without --map: " + err)
 
+# quantized_mean with the original's mean beside it, from whichever run
+# compared each block; psnr's inf (an exact block) left out and said.
+with open(os.path.join(work, "means.tsv"), "w") as out:
+    out.write("run\tblock\tlabel\toriginal_mean\tquantized_mean\tpsnr\tnonfinite_quantized\tnonfinite_original\n")
+    out.write("a\t0\t0.5\t1.0\t1.5\tinf\t0\t0\nb\t0\t0.5\t1.0\t1.25\t40\t0\t0\n"
+              "b\t1\t1.0\t2.0\t2.25\t41\t0\t0\n")
+runs, columns = module.read_inputs([os.path.join(work, "means.tsv")])
+options = module.parse_arguments(["--column", "quantized_mean"])
+lines = {line.get_label(): list(line.get_ydata()) for line in module.curves_figure(runs, columns, options)[0].axes[0].lines}
+expect(lines.get("original (original_mean)") == [1.0, 2.0], "quantized_mean: the original's curve %r" % lines)
+status, said, err = run("--column", "psnr", "-o", "psnr.png", os.path.join(work, "means.tsv"))
+expect(status == 0 and err == "gridcmp-plot: skipped 1 nan or inf values", "psnr: " + err)
+
 # Neither a report nor a table: a plain message, no picture.
 status, _, err = run("-o", "readme.png", example("README.md"))
 expect(status == 1 and "is neither a gridcmp report nor a gridcmp-study table" in err, "README: " + err)
