@@ -8,6 +8,9 @@
 #
 #   bench/run.sh [MB]        logs of MB megabytes each (default 20; 500 for large)
 #   bench/run.sh --memory    peak memory on a 1 MB pair beside a 1 GB pair
+#   bench/run.sh --map       gridcmp-study --cells and gridcmp-plot --map on a
+#                            global grid of a quarter degree (1440 x 721
+#                            cells) and four quantized runs
 #   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run (-j 1,
 #                            -j 2, every output), three runs against one
 #                            original, and one run from gzip and zstd logs
@@ -138,6 +141,32 @@ if [ "${1:-}" = --study ]; then
     "${zstd_tools[@]}"
   echo "wall time from .gz / gzip -dc alone: $(ratio "${figures[2]}" "${figures[1]}" 1)"
   [ -s "$original.zst" ] && echo "wall time from .zst / from plain files: $(ratio "${figures[4]}" "${figures[0]}" 1)"
+  exit 0
+fi
+
+if [ "${1:-}" = --map ]; then
+  # One block of a smooth field at full precision, and the field rounded to
+  # fp32, fp16, bf16 and bf16 cut: 4.2 million cells to write and to draw.
+  python=
+  for candidate in python3 /usr/bin/python3; do
+    if "$candidate" -c 'import matplotlib' >/dev/null 2>&1; then python=$candidate; break; fi
+  done
+  [ -n "$python" ] || { echo "bench/run.sh --map needs python3 with matplotlib"; exit 1; }
+  maps=$dir/map-1440x721
+  logs=(original.log fp32.log fp16.log bf16.log bf16-truncated.log)
+  mkdir -p "$maps"
+  [ -s "$maps/bf16-truncated.log" ] || "$python" "$root/bench/makeGridLogs.py" "$maps"
+  cd "$maps"
+  cat "${logs[@]}" >/dev/null  # warm the page cache
+  bytes=$(cat "${logs[@]}" | wc -c)
+  echo "a 1440 x 721 grid, one block, four quantized runs ($bytes bytes of logs), median of $runs runs taken in turns"
+  printf '%-46s %9s  %9s  %10s  %9s\n' tool seconds MB/s "peak KB" "CPU s"
+  mapfile -t figures < <(MEASURE_CPU=1 python3 "$root/bench/measure.py" "$runs" "$bytes" \
+    /dev/null "$bin/gridcmp-study" -q --cells 0000.00 cells.tsv "${logs[@]}" \
+    ::: /dev/null "$root/tools/gridcmp-plot" --map cells.tsv -o map.png)
+  printf '%-46s %s\n' "gridcmp-study --cells 0000.00 cells.tsv" "${figures[0]}" "gridcmp-plot --map cells.tsv" "${figures[1]}"
+  echo "cells file: $(wc -c <cells.tsv) bytes; both together: $(awk -v a="${figures[0]}" -v b="${figures[1]}" \
+    'BEGIN { split(a, x, " "); split(b, y, " "); printf "%.2f", x[1] + y[1] }') seconds"
   exit 0
 fi
 

@@ -1,5 +1,7 @@
 #include "study/escapedText.h"
 
+#include <cstring>
+
 #include "study/utf8.h"
 
 namespace gridcmp {
@@ -48,6 +50,20 @@ std::string escapedText(const char* text) {
 
 void writeEscapedText(std::FILE* out, const char* text) {
     escape(text, [out](const char* piece, int length) { std::fwrite(piece, 1, length, out); });
+}
+
+int putEscapedText(char* buffer, int capacity, const char* text) {
+    int length = 0;
+    escape(text, [buffer, capacity, &length](const char* piece, int size) {
+        if (length < 0) return;
+        if (size > capacity - length) {
+            length = -1;
+            return;
+        }
+        std::memcpy(buffer + length, piece, size);
+        length += size;
+    });
+    return length;
 }
 
 }  // namespace gridcmp

@@ -14,4 +14,8 @@ std::string escapedText(const char* text);
 
 void writeEscapedText(std::FILE* out, const char* text);
 
+// Puts the escaped text at `buffer`, which holds `capacity` bytes (no NUL
+// is written): its length, or -1 where it does not fit.
+int putEscapedText(char* buffer, int capacity, const char* text);
+
 }  // namespace gridcmp

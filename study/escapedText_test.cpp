@@ -18,4 +18,14 @@ TEST(EscapedText, WritesControlCharactersAndBackslashesAsEscapes) {
     EXPECT_EQ(escapedText("\"0.5"), "\\x220.5");  // a quote would open a quoted field
 }
 
+// The cells file puts a run and a label into a line's buffer: whole, or
+// not at all.
+TEST(EscapedText, PutsTheEscapesIntoABufferOnlyWhereTheyFit) {
+    char buffer[9];
+    EXPECT_EQ(putEscapedText(buffer, 9, "a\tb\"c"), 9);
+    EXPECT_EQ(std::string(buffer, 9), "a\\tb\\x22c");
+    EXPECT_EQ(putEscapedText(buffer, 8, "a\tb\"c"), -1);
+    EXPECT_EQ(putEscapedText(buffer, 0, ""), 0);
+}
+
 }  // namespace

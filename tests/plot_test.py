@@ -126,24 +126,78 @@ status, said, err = run("-o", "tabs.png", "tabs.report")
 expect(said == "gridcmp-plot: wrote tabs.png (1 run, 2 blocks)", "tabs: " + said)
 expect(err == "gridcmp-plot: 2 block labels hold a tab: drawn by block counter", "tabs: " + err)
 
-# A map of the worst block of the example study: the bf16 panel (the right
-# one of three) is the brightest, on the shared scale.
-study = os.path.join(source, "examples", "study")
+# Maps: a grid of 3 rows and 4 columns in two runs, "near" and "far"; the
+# errors s - q of each cell worked out here.
 cells = os.path.join(work, "cells.tsv")
+errors = {}
 with open(cells, "w") as out:
     out.write("run\tlabel\trow\tcolumn\toriginal\tquantized\tabsolute\trelative\n")
-    for name, error in (("fp32", 1e-6), ("fp16", 1e-2), ("bf16", 1e-1)):
-        for row in range(1, 13):
-            for column in range(1, 9):
-                out.write("%s\t0014.50\t%d\t%d\t20\t20\t%g\t%g\n" % (name, row, column, error * (1 + row / 12),
-                                                                      error / 20))
+    for name, scale in (("near", 0.01), ("far", 1.0)):
+        for row in range(1, 4):
+            for column in range(1, 5):
+                s, q = 10.0 * row + column, 10.0 * row + column - scale * (column - 1.5) * row
+                errors[name, row, column] = s - q
+                out.write("%s\t0014.50\t%d\t%d\t%.17g\t%.17g\t%.17g\t%.17g\n" % (name, row, column, s, q, abs(s - q),
+                                                                             abs(1 - s / q)))
 status, said, _ = run("--map", cells, "--log", "-o", "map.png")
-expect(said == "gridcmp-plot: wrote map.png (3 maps)", "map: " + said)
-pixels = picture("map.png")
-bright = matplotlib.colormaps["viridis"](1.0)[:3]
-right, left = pixels[100:700, 660:880], pixels[100:700, 70:290]
-expect(has_colour(right, bright, 0.08) > 1000 and has_colour(left, bright, 0.08) == 0,
-       "map: the worst run is not the bright one")
+expect(said == "gridcmp-plot: wrote map.png (2 maps)", "map: " + said)
+expect(matplotlib.image.imread(os.path.join(work, "map.png")).shape[1] == 1000, "map: not 1000 pixels wide")
+
+
+def panels(*arguments):
+    """The images of the map drawn with these options, and their axes."""
+    figure = module.map_figure(module.parse_arguments(["--map", cells] + list(arguments)))[0]
+    return [(axis, axis.images[0]) for axis in figure.axes if axis.images]
+
+
+def row_height(axis, y):
+    return axis.transData.transform((1.0, y))[1]
+
+
+largest = {name: max(abs(e) for (run, _, _), e in errors.items() if run == name) for name in ("near", "far")}
+smallest = min(abs(e) for e in errors.values())
+# By default: row 1 at the top, square cells, one scale for both panels,
+# up to the largest |s - q| of all.
+for axis, image in panels():
+    expect(row_height(axis, 1) > row_height(axis, 3) and axis.get_aspect() == 1.0,
+           "map: row 1 is not at the top, or cells not square")
+    expect((image.norm.vmin, image.norm.vmax) == (smallest, largest["far"]), "map: not one shared scale")
+# --origin lower: row 1 at the bottom; --aspect auto: stretched.
+for axis, image in panels("--origin", "lower", "--aspect", "auto"):
+    expect(row_height(axis, 1) < row_height(axis, 3) and axis.get_aspect() == "auto",
+           "--origin lower: row 1 is not at the bottom, or the cells not stretched")
+# --signed --scale panel: s - q, each panel on its own scale centred at 0.
+for (axis, image), name in zip(panels("--signed", "--scale", "panel"), ("near", "far")):
+    expect((image.norm.vmin, image.norm.vmax) == (-largest[name], largest[name]), "--signed: %s's scale" % name)
+    expect(list(image.get_array()[0]) == [errors[name, 1, column] for column in range(1, 5)],
+           "--signed: %s's row 1 is not s - q" % name)
+# Degrees: rows 90, 0 and -90, columns 0 to 270 by 90, each cell a square
+# 90 degrees wide, north at the top.
+for axis, image in panels("--latitudes", "90:-90", "--longitudes", "0:270"):
+    expect(axis.get_ylim() == (-135.0, 135.0) and axis.get_xlim() == (-45.0, 315.0) and axis.get_aspect() == 1.0,
+           "degrees: limits %r %r" % (axis.get_ylim(), axis.get_xlim()))
+    expect(axis.get_ylabel() == "latitude" and axis.yaxis.get_major_formatter()(45, 0) == "45\u00b0",
+           "degrees: axis %r" % axis.get_ylabel())
+expect([(g["run"], g["label"], g["values"].shape) for g in module.read_cells(cells, "absolute")]
+       == [("near", "0014.50", (3, 4)), ("far", "0014.50", (3, 4))], "map: the grids read")
+for arguments in (["--latitudes", "100:0"], ["--longitudes", "0:0"], ["--origin", "sideways"], ["--signed", "--log"]):
+    status, _, err = run("--map", cells, *arguments)
+    expect(status == 2 and err.count("\n") == 0, "%s: %d %s" % (arguments, status, err))
+status, _, err = run("--signed", table)
+expect(status == 2 and "goes with --map" in err, "--signed without --map: " + err)
+
+# quantized_mean with the original's mean beside it, from whichever run
+# compared each block; psnr's inf (an exact block) left out and said.
+with open(os.path.join(work, "means.tsv"), "w") as out:
+    out.write("run\tblock\tlabel\toriginal_mean\tquantized_mean\tpsnr\tnonfinite_quantized\tnonfinite_original\n")
+    out.write("a\t0\t0.5\t1.0\t1.5\tinf\t0\t0\nb\t0\t0.5\t1.0\t1.25\t40\t0\t0\n"
+              "b\t1\t1.0\t2.0\t2.25\t41\t0\t0\n")
+runs, columns = module.read_inputs([os.path.join(work, "means.tsv")])
+options = module.parse_arguments(["--column", "quantized_mean"])
+lines = {line.get_label(): list(line.get_ydata()) for line in module.curves_figure(runs, columns, options)[0].axes[0].lines}
+expect(lines.get("original (original_mean)") == [1.0, 2.0], "quantized_mean: the original's curve %r" % lines)
+status, said, err = run("--column", "psnr", "-o", "psnr.png", os.path.join(work, "means.tsv"))
+expect(status == 0 and err == "gridcmp-plot: skipped 1 nan or inf values", "psnr: " + err)
 
 # Neither a report nor a table: a plain message, no picture.
 status, _, err = run("-o", "readme.png", example("README.md"))
