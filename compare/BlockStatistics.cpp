@@ -165,90 +165,68 @@ struct RowErrors {
     long long overTolerance;
 };
 
+// One cell's part of errorsOfRow, in one of its lanes.
+struct DigitsLane {
+    double product = 1.0;  // of the ratios
+    double largest = 0.0;  // the largest ratio where s != q
+
+    void add(double s, double q, double absolute, long long& equal) {
+        bool same = s == q;
+        double magnitude = std::fabs(s) > std::fabs(q) ? std::fabs(s) : std::fabs(q);
+        double ratio = absolute / magnitude;  // nan where s or q is (or both are inf)
+        product *= same ? 1.0 : ratio;
+        double shown = same ? 0.0 : ratio;
+        largest = shown > largest ? shown : largest;
+        equal += same;
+    }
+};
+
 // A cell's digits are -log10 of its ratio |s - q| / max(|s|, |q|), or 17
 // where s = q. For distinct doubles the ratio lies between 2^-54 and 2 (or is
 // nan), so the row's sum is taken as -log10 of the product of its ratios:
 // one logarithm per row where one per cell would cost a quarter of the
 // study's time. The product runs in four lanes, each brought back to
 // [0.5, 1) every eight of its cells, long before it could underflow; its
-// rounding moves the sum by far less than 1e-12 of it.
-RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, int count, double tolerance) {
-    constexpr int kLanes = 4;
-    constexpr int kStretch = 8 * kLanes;
-    double product[kLanes] = {1.0, 1.0, 1.0, 1.0};
-    double largest[kLanes] = {0.0, 0.0, 0.0, 0.0};
+// rounding moves the sum by far less than 1e-12 of it. Writes each cell's
+// error s - q to `errors`.
+RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, int count, double tolerance,
+                      double* errors) {
+    DigitsLane lanes[4];
     long long exponent = 0;
     long long equal = 0;
     long long over = 0;
     double difference = 0.0;
+    for (int i = 0; i < count; ++i) {
+        errors[i] = s[i] - q[i];
+        difference += errors[i];
+        over += !(absolute[i] <= tolerance);
+    }
     int i = 0;
     while (i < count) {
-        int end = count - i > kStretch ? i + kStretch : count;
-        for (; i < end; ++i) {
-            int lane = i % kLanes;
-            bool same = s[i] == q[i];
-            double magnitude = std::fabs(s[i]) > std::fabs(q[i]) ? std::fabs(s[i]) : std::fabs(q[i]);
-            double ratio = same ? 1.0 : absolute[i] / magnitude;  // nan where s or q is (or both are inf)
-            product[lane] *= ratio;
-            double shown = same ? 0.0 : ratio;
-            largest[lane] = shown > largest[lane] ? shown : largest[lane];
-            equal += same;
-            over += !(absolute[i] <= tolerance);
-            difference += s[i] - q[i];
+        int end = count - i > 32 ? i + 32 : count;
+        for (; i + 4 <= end; i += 4) {
+            lanes[0].add(s[i], q[i], absolute[i], equal);
+            lanes[1].add(s[i + 1], q[i + 1], absolute[i + 1], equal);
+            lanes[2].add(s[i + 2], q[i + 2], absolute[i + 2], equal);
+            lanes[3].add(s[i + 3], q[i + 3], absolute[i + 3], equal);
         }
-        for (double& lane : product) renormalize(lane, exponent);
+        for (; i < end; ++i) lanes[0].add(s[i], q[i], absolute[i], equal);
+        for (DigitsLane& lane : lanes) renormalize(lane.product, exponent);
     }
-    double mantissas = (product[0] * product[1]) * (product[2] * product[3]);  // at least 1/16
+    double mantissas = (lanes[0].product * lanes[1].product) * (lanes[2].product * lanes[3].product);  // >= 1/16
     const double log10Of2 = 0.30102999566398119521;
     double digits = 17.0 * static_cast<double>(equal) - (static_cast<double>(exponent) + portableLog2(mantissas)) * log10Of2;
     double largestRatio = std::isnan(digits) ? std::nan("")
-                                             : largerOrNan(largerOrNan(largest[0], largest[1]),
-                                                           largerOrNan(largest[2], largest[3]));
+                                             : largerOrNan(largerOrNan(lanes[0].largest, lanes[1].largest),
+                                                           largerOrNan(lanes[2].largest, lanes[3].largest));
     return RowErrors{digits, largestRatio, difference, over};
 }
 
-// The moments of pairs (x, y) of errors: x = s - q of `count` cells at
-// (s, q), y of the cells at (t, r); each member's mean from its sum, then
-// the deviations from it.
-Moments pairMoments(const double* s, const double* q, const double* t, const double* r, int count, double xSum,
-                    double ySum) {
+// The moments of pairs (x, y) from their sums of squares and co-squares of
+// deviations from the means.
+Moments momentsOf(int count, double xMean, double yMean, DoublePair squares, double coSquares) {
     Moments moments;
-    if (count <= 0) return moments;
     moments.weight = count;
-    double xMean = xSum / count;
-    double yMean = ySum / count;
-    DoublePair means = pairOf(xMean, yMean);
-    DoublePair squares = pairOf(0.0, 0.0);
-    double coSquares = 0.0;
-    for (int i = 0; i < count; ++i) {
-        DoublePair deviations = pairOf(s[i] - q[i], t[i] - r[i]) - means;
-        squares = squares + deviations * deviations;
-        coSquares += firstOf(deviations) * secondOf(deviations);
-    }
-    moments.originalMean = xMean;
-    moments.quantizedMean = yMean;
-    moments.originalSquares = firstOf(squares);
-    moments.quantizedSquares = secondOf(squares);
-    moments.coSquares = coSquares;
-    return moments;
-}
-
-// The same for pairs of a stored row of errors and this row's.
-Moments columnPairMoments(const double* above, const double* s, const double* q, int count, double xSum,
-                          double ySum) {
-    Moments moments;
-    if (count <= 0) return moments;
-    moments.weight = count;
-    double xMean = xSum / count;
-    double yMean = ySum / count;
-    DoublePair means = pairOf(xMean, yMean);
-    DoublePair squares = pairOf(0.0, 0.0);
-    double coSquares = 0.0;
-    for (int i = 0; i < count; ++i) {
-        DoublePair deviations = pairOf(above[i], s[i] - q[i]) - means;
-        squares = squares + deviations * deviations;
-        coSquares += firstOf(deviations) * secondOf(deviations);
-    }
     moments.originalMean = xMean;
     moments.quantizedMean = yMean;
     moments.originalSquares = firstOf(squares);
@@ -258,33 +236,67 @@ Moments columnPairMoments(const double* above, const double* s, const double* q,
 }
 
 // The errors of horizontally adjacent cells of the row, and of vertically
-// adjacent ones with the previous row of the block; then keeps this row's
-// errors for the next.
-void addErrorPairs(BlockStatistics& statistics, const double* s, const double* q, int count, double difference) {
+// adjacent ones with the previous row of the block (errors `above`), each
+// member of a pair with its own mean (from its sum), then the deviations
+// from it, in one pass; then keeps this row's errors for the next.
+void addErrorPairs(BlockStatistics& statistics, int count, double difference) {
     StatisticsPart& block = statistics.block;
-    if (count >= 2) {
+    const double* e = statistics.rowErrors.data();
+    const double* above = statistics.previousErrors.data();
+    int rowPairs = count - 1;  // (e[i], e[i + 1])
+    int columnPairs = statistics.previousCount < count ? statistics.previousCount : count;  // (above[i], e[i])
+    DoublePair rowMeans = pairOf(0.0, 0.0);
+    DoublePair columnMeans = pairOf(0.0, 0.0);
+    if (rowPairs > 0) {
         // The first members are cells 0 .. count - 2, the second 1 .. count - 1.
-        double xSum = difference - (s[count - 1] - q[count - 1]);
-        double ySum = difference - (s[0] - q[0]);
-        mergeMoments(block.rowErrorPairs, pairMoments(s, q, s + 1, q + 1, count - 1, xSum, ySum));
+        rowMeans = pairOf((difference - e[count - 1]) / rowPairs, (difference - e[0]) / rowPairs);
     }
-    std::vector<double>& above = statistics.previousErrors;
-    if (above.size() < static_cast<std::size_t>(count)) above.resize(static_cast<std::size_t>(count));
-    int both = statistics.previousCount < count ? statistics.previousCount : count;
-    if (both > 0) {
+    if (columnPairs > 0) {
         double xSum = statistics.previousErrorSum;
         double ySum = difference;
         if (statistics.previousCount != count) {  // rows of different widths: the columns both have
             xSum = 0.0;
             ySum = 0.0;
-            for (int i = 0; i < both; ++i) {
+            for (int i = 0; i < columnPairs; ++i) {
                 xSum += above[i];
-                ySum += s[i] - q[i];
+                ySum += e[i];
             }
         }
-        mergeMoments(block.columnErrorPairs, columnPairMoments(above.data(), s, q, both, xSum, ySum));
+        columnMeans = pairOf(xSum / columnPairs, ySum / columnPairs);
     }
-    for (int i = 0; i < count; ++i) above[i] = s[i] - q[i];
+    DoublePair rowSquares = pairOf(0.0, 0.0);
+    DoublePair columnSquares = pairOf(0.0, 0.0);
+    double rowCoSquares = 0.0;
+    double columnCoSquares = 0.0;
+    int both = rowPairs < columnPairs ? rowPairs : columnPairs;
+    int i = 0;
+    for (; i < both; ++i) {
+        DoublePair row = pairOf(e[i], e[i + 1]) - rowMeans;
+        DoublePair column = pairOf(above[i], e[i]) - columnMeans;
+        rowSquares = rowSquares + row * row;
+        columnSquares = columnSquares + column * column;
+        rowCoSquares += firstOf(row) * secondOf(row);
+        columnCoSquares += firstOf(column) * secondOf(column);
+    }
+    for (int k = i; k < rowPairs; ++k) {
+        DoublePair row = pairOf(e[k], e[k + 1]) - rowMeans;
+        rowSquares = rowSquares + row * row;
+        rowCoSquares += firstOf(row) * secondOf(row);
+    }
+    for (int k = i; k < columnPairs; ++k) {
+        DoublePair column = pairOf(above[k], e[k]) - columnMeans;
+        columnSquares = columnSquares + column * column;
+        columnCoSquares += firstOf(column) * secondOf(column);
+    }
+    if (rowPairs > 0) {
+        mergeMoments(block.rowErrorPairs,
+                     momentsOf(rowPairs, firstOf(rowMeans), secondOf(rowMeans), rowSquares, rowCoSquares));
+    }
+    if (columnPairs > 0) {
+        mergeMoments(block.columnErrorPairs, momentsOf(columnPairs, firstOf(columnMeans), secondOf(columnMeans),
+                                                       columnSquares, columnCoSquares));
+    }
+    statistics.previousErrors.swap(statistics.rowErrors);
     statistics.previousCount = count;
     statistics.previousErrorSum = difference;
 }
@@ -455,13 +467,19 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     mergeMoments(block.moments, rowMoments);
 
     double tolerance = std::isnan(statistics.settings.tolerance) ? infinity : statistics.settings.tolerance;
-    RowErrors errors = errorsOfRow(s, q, terms.absolute, count, tolerance);
+    // The row's errors, kept for their pairs with the next row's: both
+    // buffers as wide as the widest row.
+    if (statistics.rowErrors.size() < static_cast<std::size_t>(count)) {
+        statistics.rowErrors.resize(static_cast<std::size_t>(count));
+        statistics.previousErrors.resize(static_cast<std::size_t>(count));
+    }
+    RowErrors errors = errorsOfRow(s, q, terms.absolute, count, tolerance, statistics.rowErrors.data());
     block.digits += errors.digits;
     run.digits += errors.digits;
     block.largestDigitsRatio = largerOrNan(block.largestDigitsRatio, errors.largestRatio);
     block.overTolerance += errors.overTolerance;
     addErrors(statistics.blockErrors, terms.absolute, count);
-    addErrorPairs(statistics, s, q, count, errors.difference);
+    addErrorPairs(statistics, count, errors.difference);
     if (block.isWeighted) {
         keepRowToWeigh(statistics, s, q, terms, count, errors, rowOriginal, rowQuantized, relativeSum, rowMoments);
     }
@@ -473,7 +491,6 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     if (block.isWeighted) weighBlock(statistics);
     mergeHistogram(statistics.runErrors, statistics.blockErrors);
     quantilesOf(statistics.blockErrors, block.quantiles);
-    quantilesOf(statistics.runErrors, run.quantiles);
     run.overTolerance += block.overTolerance;
     run.largestDigitsRatio = largerOrNan(run.largestDigitsRatio, block.largestDigitsRatio);
     mergeMoments(run.rowErrorPairs, block.rowErrorPairs);
@@ -490,6 +507,8 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     run.nonfiniteCells += block.nonfiniteCells;
     mergeMoments(run.moments, block.moments);
 }
+
+void workOutRunQuantiles(BlockStatistics& statistics) { quantilesOf(statistics.runErrors, statistics.run.quantiles); }
 
 void startBlockStatistics(BlockStatistics& statistics) {
     statistics.block = StatisticsPart();

@@ -74,8 +74,8 @@ struct StatisticsPart {
     CellAt firstNonfiniteQuantized;
     Moments moments;
 
-    // Never weighted: the error's quantiles (set when a block ends, for the
-    // block and the run), the cells over the tolerance, each cell's decimal
+    // Never weighted: the error's quantiles (the block's set when it ends,
+    // the run's by workOutRunQuantiles), the cells over the tolerance, each cell's decimal
     // digits of agreement -log10(|s - q| / max(|s|, |q|)) (17 where s = q),
     // and the moments of the errors e = s - q of horizontally and vertically
     // adjacent cells (e of the left or upper cell as "original", of its
@@ -136,9 +136,11 @@ struct BlockStatistics {
     bool runFirstNonfiniteQuantizedInBlock = false;
 
     // Working storage, allocated as the run goes: the error's histograms,
-    // the previous row's errors, the block's rows kept for weighing.
+    // this row's errors and the previous row's, the block's rows kept for
+    // weighing.
     ErrorHistogram blockErrors;
     ErrorHistogram runErrors;
+    std::vector<double> rowErrors;
     std::vector<double> previousErrors;
     int previousCount = 0;          // cells of the previous row of this block; 0: none
     double previousErrorSum = 0.0;  // their sum
@@ -162,11 +164,16 @@ struct RowAt {
 void addRowStatistics(BlockStatistics& statistics, const double* s, const double* q, const RowTerms& terms,
                       int count, RowAt at);
 
-// At the end of a block: weighs its rows, works out its quantiles and the
-// run's, and merges what is not summed cell by cell (ranges, extremes,
+// At the end of a block: weighs its rows, works out its quantiles, and
+// merges what is not summed cell by cell (ranges, extremes,
 // counts, co-moments, weighted sums) into the run. The run's sums have been
 // added cell by cell all along.
 void mergeBlockIntoRun(BlockStatistics& statistics);
+
+// Works out the run's quantiles from every block merged so far: a walk over
+// the run's histogram, taken when the run's figures are wanted (at its end)
+// rather than at every block.
+void workOutRunQuantiles(BlockStatistics& statistics);
 
 // Empties the block part for the next block.
 void startBlockStatistics(BlockStatistics& statistics);

@@ -36,6 +36,8 @@ struct EveryFigure : ComparisonReceiver {
         Figures run = figuresOf(result.statistics->run);
         sum += block.psnr + block.digitsMean + run.errorAutocorrelationColumn + result.statistics->block.quantiles[3];
         sum += run.absoluteMeanWeighted;
+        workOutRunQuantiles(kept);
+        sum += kept.run.quantiles[0];
     }
     BlockStatistics kept;
     double sum = 0.0;  // so that nothing is left unused

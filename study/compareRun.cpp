@@ -1,6 +1,8 @@
 #include "study/compareRun.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdlib>
 #include <memory>
 
@@ -57,7 +59,11 @@ struct Collector : ComparisonReceiver {
 
     void blockCompleted(const BlockResult& result) override;
 
-    void comparisonEnded(const PairingCounts& passedOver) override { summary.counts = passedOver; }
+    void comparisonEnded(const PairingCounts& passedOver) override {
+        summary.counts = passedOver;
+        workOutRunQuantiles(kept);
+        std::copy(std::begin(kept.run.quantiles), std::end(kept.run.quantiles), std::begin(summary.statistics.quantiles));
+    }
 
     RunSummary& summary;
     const StudyOptions& options;
