@@ -26,7 +26,7 @@ double valueOf(std::uint64_t bits) {
 std::uint64_t* startPage(ErrorHistogram& histogram, int page) {
     std::unique_ptr<std::uint64_t[]>& bins = histogram.pages[page];
     if (!bins) bins.reset(new std::uint64_t[kHistogramPageBins]());
-    histogram.counted[page] = true;
+    histogram.counting[page] = bins.get();
     histogram.met[histogram.metCount++] = static_cast<std::uint16_t>(page);
     return bins.get();
 }
@@ -38,7 +38,8 @@ void addErrors(ErrorHistogram& histogram, const double* errors, int count) {
     for (int i = 0; i < count; ++i) {
         std::uint64_t bits = bitsOf(errors[i]);
         int page = static_cast<int>(bits >> 52);
-        std::uint64_t* bins = histogram.counted[page] ? histogram.pages[page].get() : startPage(histogram, page);
+        std::uint64_t* bins = histogram.counting[page];
+        if (!bins) bins = startPage(histogram, page);
         ++bins[(bits >> kMantissaShift) & (kHistogramPageBins - 1)];
         zeros += bits == 0;
     }
@@ -50,7 +51,8 @@ void mergeHistogram(ErrorHistogram& into, const ErrorHistogram& from) {
     for (int i = 0; i < from.metCount; ++i) {
         int page = from.met[i];
         const std::uint64_t* source = from.pages[page].get();
-        std::uint64_t* target = into.counted[page] ? into.pages[page].get() : startPage(into, page);
+        std::uint64_t* target = into.counting[page];
+        if (!target) target = startPage(into, page);
         for (int bin = 0; bin < kHistogramPageBins; ++bin) target[bin] += source[bin];
     }
     into.zeros += from.zeros;
@@ -61,7 +63,7 @@ void clearHistogram(ErrorHistogram& histogram) {
     for (int i = 0; i < histogram.metCount; ++i) {
         int page = histogram.met[i];
         std::memset(histogram.pages[page].get(), 0, kHistogramPageBins * sizeof(std::uint64_t));
-        histogram.counted[page] = false;
+        histogram.counting[page] = nullptr;
     }
     histogram.metCount = 0;
     histogram.zeros = 0;
@@ -83,8 +85,8 @@ void quantilesOf(const ErrorHistogram& histogram, double quantiles[kQuantileCoun
     for (; k < kQuantileCount && ranks[k] <= histogram.zeros; ++k) quantiles[k] = 0.0;
     long long below = histogram.zeros;  // errors ranked before the bin looked at
     for (int page = 0; page < kHistogramPages && k < kQuantileCount; ++page) {
-        if (!histogram.counted[page]) continue;
-        const std::uint64_t* bins = histogram.pages[page].get();
+        const std::uint64_t* bins = histogram.counting[page];
+        if (!bins) continue;
         for (int bin = 0; bin < kHistogramPageBins && k < kQuantileCount; ++bin) {
             long long inBin = static_cast<long long>(bins[bin]) - (page == 0 && bin == 0 ? histogram.zeros : 0);
             below += inBin;

@@ -19,7 +19,7 @@ constexpr int kHistogramPageBins = 512;
 
 struct ErrorHistogram {
     std::unique_ptr<std::uint64_t[]> pages[kHistogramPages];
-    bool counted[kHistogramPages] = {};  // whether a page has counts since the last clear ...
+    std::uint64_t* counting[kHistogramPages] = {};  // the pages counted in since the last clear; nullptr: not ...
     std::uint16_t met[kHistogramPages];  // ... and which ones, in the order met
     int metCount = 0;
     long long zeros = 0;  // errors that are exactly 0 (their bin holds the tiniest subnormals too)
