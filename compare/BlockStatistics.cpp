@@ -161,6 +161,7 @@ void renormalize(double& product, long long& exponent) {
 struct RowErrors {
     double digits;         // the sum of its cells' digits of agreement
     double largestRatio;   // the largest |s - q| / max(|s|, |q|) where s != q; nan if one is
+    double difference;     // the sum of s - q, in cell order
     long long overTolerance;
 };
 
@@ -194,8 +195,10 @@ RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, 
     long long exponent = 0;
     long long equal = 0;
     long long over = 0;
+    double difference = 0.0;
     for (int i = 0; i < count; ++i) {
         errors[i] = s[i] - q[i];
+        difference += errors[i];
         over += !(absolute[i] <= tolerance);
     }
     int i = 0;
@@ -216,7 +219,7 @@ RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, 
     double largestRatio = std::isnan(digits) ? std::nan("")
                                              : largerOrNan(largerOrNan(lanes[0].largest, lanes[1].largest),
                                                            largerOrNan(lanes[2].largest, lanes[3].largest));
-    return RowErrors{digits, largestRatio, over};
+    return RowErrors{digits, largestRatio, difference, over};
 }
 
 // The moments of pairs (x, y) from their sums of squares and co-squares of
@@ -236,20 +239,15 @@ Moments momentsOf(int count, double xMean, double yMean, DoublePair squares, dou
 // adjacent ones with the previous row of the block (errors `above`), each
 // member of a pair with its own mean, then the deviations from it, in one
 // pass; then keeps this row's errors for the next. `difference` is the
-// row's sum of s, less its sum of q: the sum of its errors up to rounding,
-// which moves a mean by a rounding and the squares of the deviations from
-// it by that rounding squared (the errors are summed anew where those sums
-// are not finite).
+// sum of the row's errors. (Not its sum of s less its sum of q: their
+// rounding is of the size of s, and errors of the last bits of s would be
+// taken about a mean off by as much as they are.)
 void addErrorPairs(BlockStatistics& statistics, int count, double difference) {
     StatisticsPart& block = statistics.block;
     const double* e = statistics.rowErrors.data();
     const double* above = statistics.previousErrors.data();
     int rowPairs = count - 1;  // (e[i], e[i + 1])
     int columnPairs = statistics.previousCount < count ? statistics.previousCount : count;  // (above[i], e[i])
-    if (!(std::fabs(difference) < HUGE_VAL)) {  // the sums of s or q passed the largest double
-        difference = 0.0;
-        for (int i = 0; i < count; ++i) difference += e[i];
-    }
     DoublePair rowMeans = pairOf(0.0, 0.0);
     DoublePair columnMeans = pairOf(0.0, 0.0);
     if (rowPairs > 0) {
@@ -319,17 +317,15 @@ void keepRowToWeigh(BlockStatistics& statistics, const double* s, const double* 
                     const RowErrors& errors, double original, double quantized, double relative,
                     const Moments& moments) {
     if (!roomToWeigh(statistics)) return;
-    double differences = 0.0;
     double squares = 0.0;
     double absolute = 0.0;
     for (int i = 0; i < count; ++i) {
         double difference = s[i] - q[i];
-        differences += difference;
         squares += difference * difference;
         absolute += terms.absolute[i];
     }
     statistics.rowsToWeigh.push_back(
-        RowSums{count, differences, squares, original, quantized, absolute, relative, errors.digits, moments});
+        RowSums{count, errors.difference, squares, original, quantized, absolute, relative, errors.digits, moments});
 }
 
 // Adds a row's sums, weighing `weight` each cell, to weighted sums.
@@ -486,7 +482,7 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     block.largestDigitsRatio = largerOrNan(block.largestDigitsRatio, errors.largestRatio);
     block.overTolerance += errors.overTolerance;
     addErrors(statistics.blockErrors, terms.absolute, count);
-    addErrorPairs(statistics, count, rowOriginal - rowQuantized);
+    addErrorPairs(statistics, count, errors.difference);
     if (block.isWeighted) {
         keepRowToWeigh(statistics, s, q, terms, count, errors, rowOriginal, rowQuantized, relativeSum, rowMoments);
     }

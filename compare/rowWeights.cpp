@@ -14,6 +14,9 @@ double rowWeight(const RowWeights& weights, long long row, long long rows) {
             double latitude = rows <= 1 ? first
                                         : first + ((weights.lastLatitude - first) * static_cast<double>(row - 1)) /
                                                       static_cast<double>(rows - 1);
+            // Both ends lie within [-90, 90]; a row between them can round
+            // past one, whose cosine would be nan.
+            latitude = latitude > 90.0 ? 90.0 : latitude < -90.0 ? -90.0 : latitude;
             return portableCos(latitude * (3.141592653589793 / 180.0));
         }
         case RowWeights::Kind::perRow:

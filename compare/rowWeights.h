@@ -18,7 +18,8 @@ struct RowWeights {
 // The weight of row `row` (from 1) of a block of `rows` rows: with latitudes,
 // cos(latitude * (pi / 180)) (platform/portableMath.h: the same bits on
 // every machine) where the latitude is
-// first + ((last - first) * (row - 1)) / (rows - 1) (first when `rows` is 1);
+// first + ((last - first) * (row - 1)) / (rows - 1) (first when `rows` is 1;
+// first and last within [-90, 90], and so the latitude, rounding aside);
 // per row, values[row - 1], or nan for a row beyond the values. 1 without
 // weights. Allocates nothing.
 double rowWeight(const RowWeights& weights, long long row, long long rows);

@@ -213,12 +213,15 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
 std::string overflowedFigures(const RunSummary& run) {
     std::string names;
     if (!compared(run) || run.statistics.nonfiniteCells > 0) return names;
-    // Weighted figures are nan where rows had no weight: said apart.
+    // Weighted figures are nan where rows had no weight (said apart), or
+    // where every row weighs 0.
     bool weighted = run.statistics.isWeighted;
     if (weighted && run.unweighedBlocks > 0) return names;
+    bool weightless = weighted && run.statistics.weighted.weight == 0.0;
     for (const char* figure : {"relative_mean", "absolute_mean", "bias", "rmse", "original_mean", "quantized_mean",
                                "absolute_mean_weighted", "relative_mean_weighted"}) {
         if (!weighted && std::strstr(figure, "_weighted")) continue;
+        if (weightless && isWeightedFigure(figure)) continue;
         bool zeros = isOfRelativeTerms(figure) && run.statistics.zeroQuantized > 0;  // not finite for them
         if (!zeros && !std::isfinite(runFigure(run, figure))) names += (names.empty() ? "" : ", ") + std::string(figure);
     }

@@ -98,6 +98,12 @@ const RunFigure kFigures[] = {
      [](const BlockRow& b) { return b.figures.relativeMeanWeighted; }, true, FigureNeeds::weights},
 };
 
+// The figures that take the rows' weights where there are any (figuresOf
+// works them out from the weighted sums).
+const char* const kWeightedFigures[] = {"bias",      "rmse",      "nrmse",       "correlation",
+                                        "original_mean", "quantized_mean", "psnr", "std_ratio",
+                                        "digits_mean", "absolute_mean_weighted", "relative_mean_weighted"};
+
 const RunFigure* find(const char* name) {
     for (const RunFigure& figure : kFigures) {
         if (std::strcmp(figure.name, name) == 0) return &figure;
@@ -108,6 +114,13 @@ const RunFigure* find(const char* name) {
 }  // namespace
 
 bool isRunFigure(const char* name) { return find(name) != nullptr; }
+
+bool isWeightedFigure(const char* name) {
+    for (const char* weighted : kWeightedFigures) {
+        if (std::strcmp(weighted, name) == 0) return true;
+    }
+    return false;
+}
 
 double runFigure(const RunSummary& run, const char* name) {
     const RunFigure* figure = find(name);
@@ -137,7 +150,7 @@ bool withoutSpread(const Moments& moments) { return moments.originalSquares == 0
 // past the largest double.
 bool nanForWant(const char* name, const StatisticsPart& block) {
     if (block.nonfiniteCells != 0) return false;
-    if (block.cells == 0 || (block.isWeighted && block.weighted.weight == 0.0)) return true;
+    if (block.cells == 0 || (block.isWeighted && block.weighted.weight == 0.0 && isWeightedFigure(name))) return true;
     const Moments& moments = block.isWeighted ? block.weighted.moments : block.moments;
     auto is = [name](const char* figure) { return std::strcmp(name, figure) == 0; };
     if (is("max_relative")) return block.largestRelative.at.row == 0;

@@ -12,6 +12,9 @@ namespace gridcmp {
 // Whether `name` is a run figure.
 bool isRunFigure(const char* name);
 
+// Whether the figure takes the rows' weights, where there are any.
+bool isWeightedFigure(const char* name);
+
 // The run figure `name` of a run (nan where it cannot be had).
 double runFigure(const RunSummary& run, const char* name);
 

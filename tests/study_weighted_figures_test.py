@@ -81,8 +81,12 @@ def write_logs(folder):
     broken = [f.copy() for f in fp16]
     broken[4][1, 2], broken[7][4, 5] = math.nan, math.inf
     broken[8][2, :3] = -original[8][2, :3]  # opposite signs
+    # Errors of the values' last bits, far smaller than the values' sums' rounding.
+    rng = np.random.default_rng(3)
+    last_bits = [np.where(rng.random(f.shape) < 0.7, np.nextafter(f, np.where(rng.random(f.shape) < 0.5, -np.inf, np.inf)), f)
+                 for f in original]
     for name, fields in (("original.log", original), ("fp16.log", fp16), ("bf16.log", [bf16(f) for f in original]),
-                         ("broken.log", broken)):
+                         ("broken.log", broken), ("last_bits.log", last_bits)):
         write_log(os.path.join(folder, name), fields)
     # Block 1 outgrows the weights, block 2 has errors below 2^-1022 in most cells, block 3 one row.
     tall = [field(0), field(1, 10), field(2), field(3, 1)]
@@ -91,7 +95,11 @@ def write_logs(folder):
     write_log(os.path.join(folder, "tall_bf16.log"), [bf16(f) for f in tall])
     with open(os.path.join(folder, "weights.txt"), "w") as out:
         out.write("".join(" %r \n" % w for w in WEIGHTS))
-    return ["fp16.log", "bf16.log", "broken.log"]
+    # Blocks of one row, of which the weights leave none a weight.
+    write_log(os.path.join(folder, "one_row.log"), [field(k, 1) for k in range(3)])
+    write_log(os.path.join(folder, "one_row_bf16.log"), [bf16(field(k, 1)) for k in range(3)])
+    open(os.path.join(folder, "zero_first.txt"), "w").write("0\n1\n")
+    return ["fp16.log", "bf16.log", "broken.log", "last_bits.log"]
 
 
 # ---- the figures, here ----------------------------------------------------
@@ -262,6 +270,12 @@ def main():
             failures.append("no rows_beyond_weights diagnostic")
         check_study(study, folder, ["tall_bf16.log"], ["--latitudes", "75:-30"],
                     {"option": "--latitudes", "first": 75, "last": -30}, None, 0, "tall.log")
+        # The last row's latitude rounds past 90: it weighs cos(90 degrees), not nan.
+        check_study(study, folder, ["tall_bf16.log"], ["--latitudes", "-87.7669:90"],
+                    {"option": "--latitudes", "first": -87.7669, "last": 90}, None, 0, "tall.log")
+        # No row with a weight: weighted figures nan, and the run passes (nothing overflowed).
+        check_study(study, folder, ["one_row_bf16.log"], ["--row-weights", "zero_first.txt"],
+                    {"option": "--row-weights", "file": "zero_first.txt", "values": [0.0, 1.0]}, None, 0, "one_row.log")
 
         # Gates on the new figures pass at the run's value and fail just past it.
         options = ["--row-weights", "weights.txt", "--tolerance", "0.0625"]
