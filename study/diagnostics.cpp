@@ -317,6 +317,16 @@ std::vector<Diagnostic> runDiagnostics(const RunSummary& run, const StudyOptions
                                    run.unweighedBlocks),
                               1, "rows beyond weights"));
     }
+    if (compared(run) && run.statistics.isWeighted && run.unweighedBlocks == 0 &&
+        run.statistics.weighted.weight == 0.0) {
+        out.push_back(failing(said("no_weight", quantized,
+                                   name + ": every row it compared weighs 0 (" +
+                                       (options.statistics.weights.kind == RowWeights::Kind::perRow
+                                            ? "by the weights of " + options.rowWeightsFile
+                                            : std::string("by --latitudes")) +
+                                       "): the weighted figures are nan"),
+                              1, "no weight"));
+    }
     if (run.quantizedCarriageReturnLine > 0) out.push_back(carriageReturns(name, quantized, run.quantizedCarriageReturnLine));
     if (run.quantizedUnterminatedLine > 0) out.push_back(unterminated(quantized, run.quantizedUnterminatedLine, options));
     if (run.quantizedCutBlockLine > 0) {

@@ -53,19 +53,20 @@ struct StudyVerdict {
 
 // Judges every run of the study. A run fails (exit status 1) when it stopped
 // on a message, paired no block, compared no cell, met a quantized value of
-// nan or inf where the original's is finite, or a figure overflowed; when it
-// passed over anything (blocks without a partner, left over, cut after their
-// time line or run into the next, original values without a quantized
-// partner, quantized rows beyond the original's block, a last line without
-// a newline), unless --allow-partial; and every run fails when any met an
-// original value of nan or inf (those of a block a log ended inside
+// nan or inf where the original's is finite, or a figure overflowed; with
+// weights, when a row had none (beyond those given) or no row weighed more
+// than 0; when it passed over anything (blocks without a partner, left over,
+// cut after their time line or run into the next, original values without a
+// quantized partner, quantized rows beyond the original's block, a last line
+// without a newline), unless --allow-partial; and every run fails when any met
+// an original value of nan or inf (those of a block a log ended inside
 // included). A gate on nonfinite_quantized or nonfinite_blocks replaces the
 // test of the quantized run's nan and inf, one on nonfinite_original that of
-// the original's, and one on a figure that counts unpaired or left blocks
-// the test of those it counts. With --strict, every other diagnostic fails a
-// run too, but for the note on quantized values of 0 (and, with
-// --allow-partial, what was passed over). A log or output that cannot be read
-// or written gives 2; a failed gate 3.
+// the original's, and one on a figure that counts unpaired or left blocks the
+// test of those it counts. With --strict, every other diagnostic fails a run
+// too, but for the note on quantized values of 0 (and, with --allow-partial,
+// what was passed over). A log or output that cannot be read or written gives
+// 2; a failed gate 3.
 StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions& options);
 
 // A run's verdict in a few words: "pass", or its first reason.

@@ -273,9 +273,13 @@ def main():
         # The last row's latitude rounds past 90: it weighs cos(90 degrees), not nan.
         check_study(study, folder, ["tall_bf16.log"], ["--latitudes", "-87.7669:90"],
                     {"option": "--latitudes", "first": -87.7669, "last": 90}, None, 0, "tall.log")
-        # No row with a weight: weighted figures nan, and the run passes (nothing overflowed).
-        check_study(study, folder, ["one_row_bf16.log"], ["--row-weights", "zero_first.txt"],
-                    {"option": "--row-weights", "file": "zero_first.txt", "values": [0.0, 1.0]}, None, 0, "one_row.log")
+        # No row with a weight: weighted figures nan, said as such (not as an overflow), and the run fails.
+        _, document = check_study(study, folder, ["one_row_bf16.log"], ["--row-weights", "zero_first.txt"],
+                                  {"option": "--row-weights", "file": "zero_first.txt", "values": [0.0, 1.0]}, None, 1,
+                                  "one_row.log")
+        kinds = [d["kind"] for r in document.get("runs", []) for d in r["diagnostics"] if d["exit_status"]]
+        if kinds != ["no_weight"]:
+            failures.append("weights of 0 for every row: failing diagnostics %s, expected no_weight alone" % kinds)
 
         # Gates on the new figures pass at the run's value and fail just past it.
         options = ["--row-weights", "weights.txt", "--tolerance", "0.0625"]
