@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "platform/DoublePair.h"
+#include "platform/doubleBits.h"
 #include "platform/portableMath.h"
 
 namespace gridcmp {
@@ -139,12 +139,6 @@ void addUnusualRow(StatisticsPart& block, const double* s, const double* q, cons
 
 namespace {
 
-std::uint64_t bitsOf(double value) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 // Brings a positive normal product back to [0.5, 1), its binary exponent
 // moved to `exponent` (exactly: only the exponent field changes). A nan is
 // left as it is.
@@ -153,8 +147,7 @@ void renormalize(double& product, long long& exponent) {
     int field = static_cast<int>((bits >> 52) & 0x7ff);
     if (field == 0 || field == 0x7ff) return;
     exponent += field - 1022;
-    bits = (bits & ~(std::uint64_t{0x7ff} << 52)) | (std::uint64_t{1022} << 52);
-    std::memcpy(&product, &bits, sizeof product);
+    product = fromBits((bits & ~(std::uint64_t{0x7ff} << 52)) | (std::uint64_t{1022} << 52));
 }
 
 // What a row gives to the error's figures beyond the sums.

@@ -10,7 +10,7 @@
 
 #include "gridlog/RowValues.h"
 
-#include "tests/doubleBits.h"
+#include "platform/doubleBits.h"
 
 namespace {
 

@@ -3,23 +3,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/doubleBits.h"
+
 namespace gridcmp {
 
 namespace {
 
 constexpr int kMantissaShift = 52 - 9;  // the bits below a bin's
-
-std::uint64_t bitsOf(double value) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits & ~(std::uint64_t{1} << 63);
-}
-
-double valueOf(std::uint64_t bits) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // The bins of a page, which starts being counted in: allocated the first
 // time, empty since the last clear.
@@ -36,7 +26,7 @@ std::uint64_t* startPage(ErrorHistogram& histogram, int page) {
 void addErrors(ErrorHistogram& histogram, const double* errors, int count) {
     long long zeros = 0;
     for (int i = 0; i < count; ++i) {
-        std::uint64_t bits = bitsOf(errors[i]);
+        std::uint64_t bits = bitsOf(errors[i]) & ~(std::uint64_t{1} << 63);  // a nan's sign too
         int page = static_cast<int>(bits >> 52);
         std::uint64_t* bins = histogram.counting[page];
         if (!bins) bins = startPage(histogram, page);
@@ -94,7 +84,7 @@ void quantilesOf(const ErrorHistogram& histogram, double quantiles[kQuantileCoun
             // The bin's midpoint: its next mantissa bit set; inf and nan as
             // they are.
             double value = page == kHistogramPages - 1 ? (bin == 0 ? HUGE_VAL : std::nan(""))
-                                                       : valueOf(low | (std::uint64_t{1} << (kMantissaShift - 1)));
+                                                       : fromBits(low | (std::uint64_t{1} << (kMantissaShift - 1)));
             for (; k < kQuantileCount && ranks[k] <= below; ++k) quantiles[k] = value;
         }
     }

@@ -17,7 +17,7 @@
 #include "gridlog/GridLogReader.h"
 #include "gridlog/tokenStarts.h"
 #include "tests/TestLog.h"
-#include "tests/doubleBits.h"
+#include "platform/doubleBits.h"
 
 namespace {
 

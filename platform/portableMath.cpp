@@ -2,23 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+
+#include "platform/doubleBits.h"
 
 namespace gridcmp {
 
 namespace {
-
-std::uint64_t bitsOf(double value) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-double valueOf(std::uint64_t bits) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // The natural logarithm of m, from sqrt(1/2) to sqrt(2): 2 atanh(s) with
 // s = (m - 1) / (m + 1), |s| < 0.172, whose series' terms fall below 1e-17
@@ -40,7 +29,7 @@ double splitNearOne(double x, int& exponent) {
     }
     std::uint64_t bits = bitsOf(x);
     exponent += static_cast<int>(bits >> 52) - 1023;
-    double m = valueOf((bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1023} << 52));
+    double m = fromBits((bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1023} << 52));
     if (m > 1.4142135623730951) {
         m *= 0.5;
         exponent += 1;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/doubleBits.h"
+#include "platform/doubleBits.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
-// A double's bit pattern, and back: tests compare results bit for bit.
+// A double's bit pattern, and back: for code that reads a double's fields,
+// and for tests that compare results bit for bit.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+
+namespace gridcmp {
 
 inline std::uint64_t bitsOf(double v) {
     std::uint64_t bits;
@@ -15,3 +18,5 @@ inline double fromBits(std::uint64_t bits) {
     std::memcpy(&v, &bits, sizeof v);
     return v;
 }
+
+}  // namespace gridcmp
