@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "compare/fieldBits.h"
 #include "platform/DoublePair.h"
 #include "platform/doubleBits.h"
 #include "platform/portableMath.h"
@@ -82,6 +83,9 @@ void startStatistics(BlockStatistics& statistics) {
     statistics.runLargestRelativeInBlock = false;
     statistics.runFirstNonfiniteOriginalInBlock = false;
     statistics.runFirstNonfiniteQuantizedInBlock = false;
+    statistics.originalBitCounter = BitPairCounter();
+    statistics.quantizedBitCounter = BitPairCounter();
+    statistics.originalAtFullPrecision = false;
 }
 
 namespace {
@@ -485,6 +489,7 @@ void mergeBlockIntoRun(BlockStatistics& statistics) {
     StatisticsPart& block = statistics.block;
     StatisticsPart& run = statistics.run;
     if (block.isWeighted) weighBlock(statistics);
+    if (statistics.settings.bits) mergeBlockBits(statistics);
     mergeHistogram(statistics.runErrors, statistics.blockErrors);
     quantilesOf(statistics.blockErrors, block.quantiles);
     run.overTolerance += block.overTolerance;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "compare/ErrorAccumulators.h"
+#include "compare/bitInformation.h"
 #include "compare/errorHistogram.h"
 #include "compare/rowWeights.h"
 
@@ -103,12 +104,22 @@ struct StatisticsPart {
     } weighted;
     bool isWeighted = false;         // with row weights: the figures take the weighted sums
     long long rowsWithoutWeight = 0; // rows weighed nan: beyond the weights given, or too many to keep
+
+    // With settings.bits (never weighted): the bits of horizontally adjacent
+    // values of the original's rows (every value of a row, compared or not)
+    // and of the quantized rows compared, and the fewest mantissa bits that
+    // keep every quantized token (fieldBits.h).
+    BitPairCounts originalPairs;
+    BitPairCounts quantizedPairs;
+    int carriedBits = 0;
 };
 
 // What the statistics are asked for besides the plain figures.
 struct StatisticsSettings {
     RowWeights weights;                 // none: no weighted figures
     double tolerance = kNoValue;        // nan: none (overTolerance then counts nan errors only)
+    bool bits = false;                  // count the fields' bits (fieldBits.h)
+    double informationLevel = 0.99;     // the share of the information keepbits keeps
 };
 
 // A row's sums and moments, kept until its block ends and its weight is
@@ -145,6 +156,13 @@ struct BlockStatistics {
     int previousCount = 0;          // cells of the previous row of this block; 0: none
     double previousErrorSum = 0.0;  // their sum
     std::vector<RowSums> rowsToWeigh;
+    // With settings.bits: the bits being counted in this block, where the
+    // tokens of a row start, and whether an original token had 17
+    // significant digits or more (then the original is at full precision).
+    BitPairCounter originalBitCounter;
+    BitPairCounter quantizedBitCounter;
+    std::vector<std::uint32_t> tokenStarts;
+    bool originalAtFullPrecision = false;
 };
 
 // Starts a run: everything empty but the settings.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "compare/ErrorAccumulators.h"
+#include "compare/fieldBits.h"
 #include "compare/startLogs.h"
 #include "platform/classicLocale.h"
 
@@ -152,6 +153,11 @@ RunEnd compareRowPair(Run& run) {
     addRowTerms(run.sums, run.terms, run.columns);
     if (run.statistics) addRowStatistics(*run.statistics, s, q, run.terms, run.columns,
                                           RowAt{run.rows + 1, original.lineNumber(), quantized.lineNumber()});
+    if (run.statistics && run.statistics->settings.bits) {
+        addRowBits(*run.statistics,
+                   RowText{original.line(), original.lineLength(), s, run.originalRow.count},
+                   RowText{quantized.line(), quantized.lineLength(), q, run.columns}, run.rows == 0);
+    }
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {
         run.receiver.rowCompared(

@@ -7,6 +7,7 @@
 
 #include "compare/BlockStatistics.h"
 #include "compare/RunEnd.h"
+#include "compare/fieldBits.h"
 #include "compare/runComparison.h"
 
 namespace gridcmp {
@@ -86,6 +87,14 @@ struct RunSummary {
     std::string firstUnweighedLabel;
     long long firstUnweighedRows = 0;
     std::vector<GateOutcome> gates;  // one per gate of the options, in their order
+    // With --bits: the run's bit figures and the original's information per
+    // bit position, from the counts of every block paired; the first block
+    // whose quantized bits fall short of its keepbits; whether an original
+    // token had 17 significant digits or more.
+    BitFigures bits{};
+    double bitInformation[kBitPositions] = {};
+    std::string firstBitsShortLabel;
+    bool originalAtFullPrecision = false;
 
     std::string firstOriginalLabel;   // whole; empty when never taken
     std::string firstQuantizedLabel;

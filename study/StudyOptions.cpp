@@ -117,7 +117,9 @@ const char* studyUsage() {
            "                          above X (>); nan fails. May be repeated. Figures:\n" +
            figureNamesText() +
            "                          (over_tolerance* only with --tolerance, *_weighted\n"
-           "                          only with --latitudes or --row-weights)\n"
+           "                          only with --latitudes or --row-weights, bit_pairs,\n"
+           "                          information_*, keepbits, quantized_bits and\n"
+           "                          bits_margin only with --bits)\n"
            "      --max-relative X    the same as --fail-if 'relative_mean>X'\n"
            "      --max-absolute X    the same as --fail-if 'absolute_mean>X'\n"
            "      --latitudes FIRST:LAST\n"
@@ -128,6 +130,13 @@ const char* studyUsage() {
            "                          of FILE\n"
            "      --tolerance X       count the cells whose |s-q| is above X (or nan):\n"
            "                          over_tolerance, over_tolerance_fraction\n"
+           "      --bits              the original's bitwise information per block and\n"
+           "                          run against the mantissa bits each run carries:\n"
+           "                          bit_pairs, information_bits, keepbits,\n"
+           "                          quantized_bits, bits_margin, information_kept\n"
+           "      --information LEVEL keepbits keeps this share of the information, a\n"
+           "                          number above 0 and at most 1 (default 0.99;\n"
+           "                          implies --bits)\n"
            "  -j, --jobs N            compare up to N runs at once (default: one per CPU\n"
            "                          this process may run on)\n"
            "  -q, --quiet             no diagnostics on standard error\n"
@@ -157,7 +166,8 @@ const char* studyUsage() {
 
 StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std::string* error) {
     enum { maxRelativeOption = 1000, maxAbsoluteOption, strictOption, failIfOption, nameOption, jsonOption,
-           cellsOption, allowPartialOption, latitudesOption, rowWeightsOption, toleranceOption };
+           cellsOption, allowPartialOption, latitudesOption, rowWeightsOption, toleranceOption, bitsOption,
+           informationOption };
     const option longOptions[] = {
         {"table", required_argument, nullptr, 't'},
         {"json", required_argument, nullptr, jsonOption},
@@ -173,6 +183,8 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
         {"latitudes", required_argument, nullptr, latitudesOption},
         {"row-weights", required_argument, nullptr, rowWeightsOption},
         {"tolerance", required_argument, nullptr, toleranceOption},
+        {"bits", no_argument, nullptr, bitsOption},
+        {"information", required_argument, nullptr, informationOption},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -274,6 +286,15 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                     *error = std::string("--tolerance wants a number of 0 or more, not '") + optarg + "'";
                     return StudyCommand::usageError;
                 }
+                break;
+            case bitsOption: options.statistics.bits = true; break;
+            case informationOption:
+                if (!readThreshold(optarg, options.statistics.informationLevel) ||
+                    !(options.statistics.informationLevel > 0.0 && options.statistics.informationLevel <= 1.0)) {
+                    *error = std::string("--information wants a number above 0 and at most 1, not '") + optarg + "'";
+                    return StudyCommand::usageError;
+                }
+                options.statistics.bits = true;
                 break;
             case 'q': options.quiet = true; break;
             case strictOption: options.strict = true; break;

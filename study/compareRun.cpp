@@ -63,6 +63,11 @@ struct Collector : ComparisonReceiver {
         summary.counts = passedOver;
         workOutRunQuantiles(kept);
         std::copy(std::begin(kept.run.quantiles), std::end(kept.run.quantiles), std::begin(summary.statistics.quantiles));
+        if (options.statistics.bits) {
+            summary.bits = bitFiguresOf(summary.statistics, options.statistics.informationLevel);
+            bitInformation(summary.statistics.originalPairs, summary.bitInformation);
+            summary.originalAtFullPrecision = kept.originalAtFullPrecision;
+        }
     }
 
     RunSummary& summary;
@@ -101,6 +106,9 @@ void Collector::blockCompleted(const BlockResult& result) {
         ++summary.zeroBlocks;
     }
     if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;
+    if (row.settings->bits && row.bits.bitsMargin < 0 && summary.firstBitsShortLabel.empty()) {
+        summary.firstBitsShortLabel = result.label;
+    }
     if (block.rowsWithoutWeight > 0 && summary.unweighedBlocks++ == 0) {
         summary.firstUnweighedLabel = result.label;
         summary.firstUnweighedRows = result.rows;

@@ -205,6 +205,20 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
     if (carriageReturnLine > 0) out.push_back(carriageReturns(original, original, carriageReturnLine));
     if (unterminatedLine > 0) out.push_back(unterminated(original, unterminatedLine, options));
     if (cut) out.push_back(cutBlock(original, cut->originalCutBlockLine, cut->originalCutBlockLabel, options));
+    // Neighbours written with few digits are often exactly equal, and then
+    // share every bit below what the digits resolve.
+    bool paired = false;
+    bool fullPrecision = false;
+    for (const RunSummary& run : runs) {
+        paired |= run.blocksPaired > 0;
+        fullPrecision |= run.originalAtFullPrecision;
+    }
+    if (options.statistics.bits && paired && !fullPrecision) {
+        out.push_back(note(said("original_digits", original,
+                                original + ": no value has 17 significant digits: its bits below those the "
+                                           "digits resolve describe the rendering, not the model; write the "
+                                           "original at full precision (%.17g) for information_bits and keepbits")));
+    }
     return strictly(out, options);
 }
 

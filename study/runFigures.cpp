@@ -96,6 +96,18 @@ const RunFigure kFigures[] = {
      [](const BlockRow& b) { return b.figures.absoluteMeanWeighted; }, false, FigureNeeds::weights},
     {"relative_mean_weighted", [](const RunSummary& r) { return figuresOf(r.statistics).relativeMeanWeighted; },
      [](const BlockRow& b) { return b.figures.relativeMeanWeighted; }, true, FigureNeeds::weights},
+    {"bit_pairs", [](const RunSummary& r) { return count(r.bits.bitPairs); },
+     [](const BlockRow& b) { return count(b.bits.bitPairs); }, false, FigureNeeds::bits},
+    {"information_bits", [](const RunSummary& r) { return r.bits.informationBits; },
+     [](const BlockRow& b) { return b.bits.informationBits; }, false, FigureNeeds::bits},
+    {"keepbits", [](const RunSummary& r) { return count(r.bits.keepbits); },
+     [](const BlockRow& b) { return count(b.bits.keepbits); }, false, FigureNeeds::bits},
+    {"quantized_bits", [](const RunSummary& r) { return count(r.bits.quantizedBits); },
+     [](const BlockRow& b) { return count(b.bits.quantizedBits); }, false, FigureNeeds::bits},
+    {"bits_margin", [](const RunSummary& r) { return count(r.bits.bitsMargin); },
+     [](const BlockRow& b) { return count(b.bits.bitsMargin); }, false, FigureNeeds::bits},
+    {"information_kept", [](const RunSummary& r) { return r.bits.informationKept; },
+     [](const BlockRow& b) { return b.bits.informationKept; }, false, FigureNeeds::bits},
 };
 
 // The figures that take the rows' weights where there are any (figuresOf
@@ -149,6 +161,7 @@ bool withoutSpread(const Moments& moments) { return moments.originalSquares == 0
 // without a spread), not for nan or inf cells, quantized values of 0 or a sum
 // past the largest double.
 bool nanForWant(const char* name, const StatisticsPart& block) {
+    if (std::strcmp(name, "information_kept") == 0) return true;  // nan only where the original holds no information
     if (block.nonfiniteCells != 0) return false;
     if (block.cells == 0 || (block.isWeighted && block.weighted.weight == 0.0 && isWeightedFigure(name))) return true;
     const Moments& moments = block.isWeighted ? block.weighted.moments : block.moments;
@@ -186,6 +199,7 @@ const char* runFigureNeeds(const char* name) {
         case FigureNeeds::nothing: return "";
         case FigureNeeds::weights: return "--latitudes or --row-weights";
         case FigureNeeds::tolerance: return "--tolerance";
+        case FigureNeeds::bits: return "--bits";
     }
     return "";
 }

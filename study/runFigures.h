@@ -30,7 +30,7 @@ bool isOfRelativeTerms(const char* name);
 bool blockCrosses(const BlockRow& row, const Gate& gate, double& value);
 
 // Whether the run figure `name` exists with the options given: some need
-// weights (--latitudes or --row-weights) or --tolerance. What it needs, in
+// weights (--latitudes or --row-weights), --tolerance or --bits. What it needs, in
 // words ("--tolerance"), or "" when nothing.
 bool runFigureGiven(const char* name, const StudyOptions& options);
 const char* runFigureNeeds(const char* name);

@@ -162,6 +162,17 @@ void writeRun(JsonWriter& json, const RunSummary& run, const RunVerdict& verdict
     run.nonfiniteBlocks ? json.string(run.firstNonfiniteLabel) : json.null();
     json.key("nonfinite_blocks_last");
     run.nonfiniteBlocks ? json.string(run.lastNonfiniteLabel) : json.null();
+    if (options.statistics.bits) {
+        json.key("bit_information");  // the original's, position 0 (the sign) first
+        json.open('[');
+        for (double information : run.bitInformation) {
+            json.item();
+            json.number(information);
+        }
+        json.close(']');
+        json.key("bits_margin_negative_first");
+        run.firstBitsShortLabel.empty() ? json.null() : json.string(run.firstBitsShortLabel);
+    }
     json.key("gates");
     json.open('[');
     for (std::size_t i = 0; i < options.gates.size(); ++i) {
@@ -229,6 +240,14 @@ void writeStudyJson(std::FILE* out, const std::vector<RunSummary>& runs, const S
         json.close('}');
     }
     json.field("tolerance", options.statistics.tolerance);  // null: none
+    json.key("bits");
+    if (options.statistics.bits) {
+        json.open('{');
+        json.field("level", options.statistics.informationLevel);
+        json.close('}');
+    } else {
+        json.null();
+    }
     writeDiagnostics(json, verdict.original);
     json.key("runs");
     json.open('[');

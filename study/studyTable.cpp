@@ -79,6 +79,12 @@ const Column kColumns[] = {
      FigureNeeds::weights},
     {"relative_mean_weighted", [](const BlockRow& r) { return realValue(r.figures.relativeMeanWeighted); },
      FigureNeeds::weights},
+    {"bit_pairs", [](const BlockRow& r) { return integerValue(r.bits.bitPairs); }, FigureNeeds::bits},
+    {"information_bits", [](const BlockRow& r) { return realValue(r.bits.informationBits); }, FigureNeeds::bits},
+    {"keepbits", [](const BlockRow& r) { return integerValue(r.bits.keepbits); }, FigureNeeds::bits},
+    {"quantized_bits", [](const BlockRow& r) { return integerValue(r.bits.quantizedBits); }, FigureNeeds::bits},
+    {"bits_margin", [](const BlockRow& r) { return integerValue(r.bits.bitsMargin); }, FigureNeeds::bits},
+    {"information_kept", [](const BlockRow& r) { return realValue(r.bits.informationKept); }, FigureNeeds::bits},
 };
 
 constexpr int kColumnCount = sizeof kColumns / sizeof kColumns[0];
@@ -90,6 +96,7 @@ bool isGiven(FigureNeeds needs, const StatisticsSettings& settings) {
         case FigureNeeds::nothing: return true;
         case FigureNeeds::weights: return settings.weights.kind != RowWeights::Kind::none;
         case FigureNeeds::tolerance: return !std::isnan(settings.tolerance);
+        case FigureNeeds::bits: return settings.bits;
     }
     return true;
 }
@@ -104,7 +111,10 @@ void writeTableNumber(std::FILE* out, double value) {
 
 BlockRow blockRowOf(const char* run, const BlockResult& result) {
     const StatisticsPart* block = &result.statistics->block;
-    return BlockRow{run, &result, block, figuresOf(*block), &result.statistics->settings};
+    const StatisticsSettings* settings = &result.statistics->settings;
+    BitFigures bits{};
+    if (settings->bits) bits = bitFiguresOf(*block, settings->informationLevel);
+    return BlockRow{run, &result, block, figuresOf(*block), settings, bits};
 }
 
 void writeTableHeader(std::FILE* out, const StatisticsSettings& settings) {

@@ -7,12 +7,13 @@
 
 #include "compare/BlockResult.h"
 #include "compare/BlockStatistics.h"
+#include "compare/fieldBits.h"
 
 namespace gridcmp {
 
 // What a column or a figure needs besides the logs: weights (--latitudes or
-// --row-weights), or --tolerance.
-enum class FigureNeeds { nothing, weights, tolerance };
+// --row-weights), --tolerance, or --bits.
+enum class FigureNeeds { nothing, weights, tolerance, bits };
 bool isGiven(FigureNeeds needs, const StatisticsSettings& settings);
 
 // One compared block of one run, as the table sees it.
@@ -22,6 +23,7 @@ struct BlockRow {
     const StatisticsPart* block;    // the block's statistics
     Figures figures;                // figuresOf(*block)
     const StatisticsSettings* settings;  // which figures there are
+    BitFigures bits;                // with settings->bits: bitFiguresOf(*block)
 };
 
 BlockRow blockRowOf(const char* run, const BlockResult& result);

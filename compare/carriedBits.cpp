@@ -1,0 +1,219 @@
+#include "compare/carriedBits.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gridlog/decimalToDouble.h"
+#include "platform/doubleBits.h"
+
+namespace gridcmp {
+
+namespace {
+
+constexpr int kMantissaBits = 52;
+
+// A non-negative integer of up to kLimbs * 32 bits, for the rare exact
+// comparison of a double with a decimal.
+struct BigNumber {
+    static constexpr int kLimbs = 96;
+    std::uint32_t limbs[kLimbs] = {};  // least significant first
+    int used = 0;
+};
+
+BigNumber bigFrom(std::uint64_t value) {
+    BigNumber n;
+    n.limbs[0] = static_cast<std::uint32_t>(value);
+    n.limbs[1] = static_cast<std::uint32_t>(value >> 32);
+    n.used = value >> 32 ? 2 : value ? 1 : 0;
+    return n;
+}
+
+// false where the result would not fit.
+bool multiplySmall(BigNumber& n, std::uint32_t factor) {
+    std::uint64_t carry = 0;
+    for (int i = 0; i < n.used; ++i) {
+        std::uint64_t product = static_cast<std::uint64_t>(n.limbs[i]) * factor + carry;
+        n.limbs[i] = static_cast<std::uint32_t>(product);
+        carry = product >> 32;
+    }
+    if (carry) {
+        if (n.used == BigNumber::kLimbs) return false;
+        n.limbs[n.used++] = static_cast<std::uint32_t>(carry);
+    }
+    return true;
+}
+
+bool multiplyPowerOfFive(BigNumber& n, int power) {
+    constexpr std::uint32_t kFiveToThirteen = 1220703125;
+    for (; power >= 13; power -= 13) {
+        if (!multiplySmall(n, kFiveToThirteen)) return false;
+    }
+    std::uint32_t rest = 1;
+    for (; power > 0; --power) rest *= 5;
+    return multiplySmall(n, rest);
+}
+
+bool shiftLeft(BigNumber& n, int bits) {
+    if (n.used == 0) return true;
+    int words = bits / 32;
+    int shift = bits % 32;
+    if (n.used + words + 1 > BigNumber::kLimbs) return false;
+    for (int i = n.used - 1 + 1; i >= 0; --i) {
+        std::uint64_t high = i < n.used ? static_cast<std::uint64_t>(n.limbs[i]) << shift : 0;
+        std::uint64_t low = i > 0 && shift ? n.limbs[i - 1] >> (32 - shift) : 0;
+        n.limbs[i + words] = static_cast<std::uint32_t>(high | low);
+    }
+    std::fill(n.limbs, n.limbs + words, 0u);
+    n.used += words + 1;
+    while (n.used > 0 && n.limbs[n.used - 1] == 0) --n.used;
+    return true;
+}
+
+int compareBig(const BigNumber& a, const BigNumber& b) {
+    if (a.used != b.used) return a.used < b.used ? -1 : 1;
+    for (int i = a.used - 1; i >= 0; --i) {
+        if (a.limbs[i] != b.limbs[i]) return a.limbs[i] < b.limbs[i] ? -1 : 1;
+    }
+    return 0;
+}
+
+// Adds 1, or takes 1 from a number of at least 1.
+void stepByOne(BigNumber& n, bool up) {
+    int i = 0;
+    if (up) {
+        while (i < n.used && ++n.limbs[i] == 0) ++i;
+        if (i == n.used) n.limbs[n.used++] = 1;
+    } else {
+        while (n.limbs[i]-- == 0) ++i;
+        while (n.used > 0 && n.limbs[n.used - 1] == 0) --n.used;
+    }
+}
+
+// The sign of m * 2^binaryPower - n * 10^decimalPower, exactly; `fits`
+// false where the numbers outgrow the fixed room (far outside doubles).
+int compareExactly(std::uint64_t m, int binaryPower, BigNumber n, int decimalPower, bool& fits) {
+    BigNumber left = bigFrom(m);
+    // n * 10^d = n * 5^d * 2^d: the fives go to the side where they are a
+    // whole number, then the twos.
+    bool room = decimalPower >= 0 ? multiplyPowerOfFive(n, decimalPower) : multiplyPowerOfFive(left, -decimalPower);
+    int twos = binaryPower - decimalPower;
+    room = room && (twos >= 0 ? shiftLeft(left, twos) : shiftLeft(n, -twos));
+    fits = fits && room;
+    return compareBig(left, n);
+}
+
+// Whether the positive double r lies within half a unit of D * 10^u, in
+// exact arithmetic: (2D - 1) * 10^u <= 2r <= (2D + 1) * 10^u.
+bool withinExactly(double r, std::uint64_t digits, int unitPower) {
+    int exponent;
+    double fraction = std::frexp(r, &exponent);  // r = fraction * 2^exponent, fraction in [0.5, 1)
+    std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    int binaryPower = exponent - 52;  // 2r = m * 2^(exponent - 52)
+    BigNumber twice = bigFrom(digits);
+    multiplySmall(twice, 2);
+    BigNumber lower = twice;
+    BigNumber upper = twice;
+    stepByOne(lower, false);
+    stepByOne(upper, true);
+    bool fits = true;
+    int below = compareExactly(m, binaryPower, lower, unitPower, fits);
+    int above = compareExactly(m, binaryPower, upper, unitPower, fits);
+    return fits && below >= 0 && above <= 0;
+}
+
+// 10^k for k from 0 to 22, each an exact double.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// r / 10^u, with at most two roundings; false where u is out of reach.
+bool scaledToUnit(double r, int unitPower, double& scaled) {
+    if (unitPower < -44 || unitPower > 44) return false;
+    int first = std::min(22, std::abs(unitPower));
+    int second = std::abs(unitPower) - first;
+    scaled = unitPower < 0 ? r * kPowersOfTen[first] * kPowersOfTen[second]
+                           : r / kPowersOfTen[first] / kPowersOfTen[second];
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t roundedToMantissaBits(std::uint64_t bits, int p) {
+    if (p >= kMantissaBits) return bits;
+    int dropped = kMantissaBits - p;
+    std::uint64_t unit = std::uint64_t{1} << dropped;
+    std::uint64_t below = bits & (unit - 1);
+    std::uint64_t half = unit >> 1;
+    std::uint64_t kept = bits & ~(unit - 1);
+    bool odd = (bits & unit) != 0;
+    if (below > half || (below == half && odd)) kept += unit;
+    return kept;
+}
+
+bool keepsToken(double value, const TokenDecimal& token, int p) {
+    if (!token.plain || token.digits == 0) return false;
+    double r = fromBits(roundedToMantissaBits(bitsOf(std::fabs(value)), p));
+    if (!std::isfinite(r)) return false;
+    std::uint64_t digits = token.digits;
+    // Most tokens have few digits: r / 10^u against D in double arithmetic,
+    // whose few roundings can matter only within a hair of the half unit.
+    double scaled;
+    if (digits < (std::uint64_t{1} << 40) && scaledToUnit(r, token.unitPower, scaled)) {
+        double distance = std::fabs(scaled - static_cast<double>(digits));
+        double error = scaled * 0x1p-50 + distance * 0x1p-52;
+        if (distance < 0.5 - error) return true;
+        if (distance > 0.5 + error) return false;
+    } else if (digits < std::uint64_t{1800000000000000000}) {
+        // Longer tokens: r against the doubles nearest the two bounds, which
+        // tell every r but those two themselves.
+        DecimalToDouble lowest = decimalToDouble(10 * digits - 5, token.unitPower - 1);
+        DecimalToDouble highest = decimalToDouble(10 * digits + 5, token.unitPower - 1);
+        std::uint64_t rBits = bitsOf(r);
+        if (lowest.decided && highest.decided && rBits != lowest.bits && rBits != highest.bits) {
+            return rBits > lowest.bits && rBits < highest.bits;  // positive doubles order as their bits
+        }
+    }
+    return withinExactly(r, digits, token.unitPower);
+}
+
+namespace {
+
+// 10^k / 2 for k from kLowestUnit to kHighestUnit, within a relative 1e-13
+// (built by repeated multiplication): enough for a test with a margin.
+constexpr int kLowestUnit = -300;  // normal doubles all through
+constexpr int kHighestUnit = 310;
+
+struct HalfUnits {
+    double values[kHighestUnit - kLowestUnit + 1];
+    HalfUnits() {
+        double up = 0.5;
+        for (int k = 0; k <= kHighestUnit; ++k, up *= 10.0) values[k - kLowestUnit] = up;
+        double down = 0.5;
+        for (int k = 0; k >= kLowestUnit; --k, down /= 10.0) values[k - kLowestUnit] = down;
+    }
+};
+
+const HalfUnits kHalfUnits;
+
+}  // namespace
+
+bool surelyKeepsToken(double value, int unitPower, int p) {
+    std::uint64_t bits = bitsOf(value);
+    int exponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+    // Normal values whose half units are normal too; p < 52 (at 52 the
+    // distance is the value's own).
+    if (exponent - 53 < -1022 || exponent > 1023 || p >= kMantissaBits) return false;
+    if (unitPower < kLowestUnit || unitPower > kHighestUnit) return false;
+    // |r - T| <= |r - v| + |v - T| <= 2^(E - p - 1) + 2^(E - 53).
+    double moved = fromBits(static_cast<std::uint64_t>(exponent - p - 1 + 1023) << 52) +
+                   fromBits(static_cast<std::uint64_t>(exponent - 53 + 1023) << 52);
+    return moved <= kHalfUnits.values[unitPower - kLowestUnit] * (1.0 - 1e-9);
+}
+
+int carriedBits(double value, const TokenDecimal& token, int least) {
+    for (int p = least; p < kMantissaBits; ++p) {
+        if (keepsToken(value, token, p)) return p;
+    }
+    return kMantissaBits;
+}
+
+}  // namespace gridcmp
