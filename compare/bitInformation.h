@@ -20,11 +20,13 @@ constexpr int kExponentPositions = 12;  // the sign, then the exponent's sign an
 constexpr int kMantissaPositions = 52;
 
 // How many words had each position set: the recent ones as planes of binary
-// digits (plane k holds bit k of each position's count), the rest as plain
-// counts, into which the planes are drained before they could overflow.
+// digits (plane k holds bit k of each position's count) in four lanes that
+// count side by side, the rest as plain counts, into which the planes are
+// drained before they could overflow.
 struct PositionCounter {
     static constexpr int kPlanes = 24;
-    std::uint64_t planes[kPlanes] = {};
+    static constexpr int kLanes = 4;
+    std::uint64_t planes[kPlanes][kLanes] = {};
     long long words = 0;  // added to the planes since they were drained
     long long counts[kBitPositions] = {};  // position 0 first
 };

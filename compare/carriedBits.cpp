@@ -196,17 +196,40 @@ const HalfUnits kHalfUnits;
 
 }  // namespace
 
+namespace {
+
+// surelyKeepsToken for the dropped = 52 - p bits: in units of the value's
+// last place, the rounding moves it by `moved` and the token lies within a
+// half of it, which must stay within the half unit of the token, scaled
+// alike (the scaling by a power of two is exact).
+inline bool surelyKept(std::uint64_t bits, int unitPower, int dropped) {
+    int field = static_cast<int>((bits >> 52) & 0x7FF);
+    // Normal values whose half units in last places are normal too.
+    if (field < 54 || field > 2046 || unitPower < kLowestUnit || unitPower > kHighestUnit) return false;
+    std::uint64_t unit = std::uint64_t{1} << dropped >> 1 << 1;  // 0 bits dropped: unit 1 but nothing moves
+    std::uint64_t mask = (std::uint64_t{1} << dropped) - 1;
+    std::uint64_t below = bits & mask;
+    std::uint64_t half = unit >> 1;
+    bool up = below > half || (below == half && dropped > 0 && ((bits >> dropped) & 1));
+    std::uint64_t moved = up ? unit - below : below;
+    double lastPlaces = fromBits(static_cast<std::uint64_t>(2 * 1023 + 52 - field) << 52);  // 2^(52 - E)
+    return static_cast<double>(moved) + 0.5 <= kHalfUnits.values[unitPower - kLowestUnit] * lastPlaces * (1.0 - 1e-9);
+}
+
+}  // namespace
+
 bool surelyKeepsToken(double value, int unitPower, int p) {
-    std::uint64_t bits = bitsOf(value);
-    int exponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
-    // Normal values whose half units are normal too; p < 52 (at 52 the
-    // distance is the value's own).
-    if (exponent - 53 < -1022 || exponent > 1023 || p >= kMantissaBits) return false;
-    if (unitPower < kLowestUnit || unitPower > kHighestUnit) return false;
-    // |r - T| <= |r - v| + |v - T| <= 2^(E - p - 1) + 2^(E - 53).
-    double moved = fromBits(static_cast<std::uint64_t>(exponent - p - 1 + 1023) << 52) +
-                   fromBits(static_cast<std::uint64_t>(exponent - 53 + 1023) << 52);
-    return moved <= kHalfUnits.values[unitPower - kLowestUnit] * (1.0 - 1e-9);
+    return p >= 0 && p <= kMantissaBits && surelyKept(bitsOf(std::fabs(value)), unitPower, kMantissaBits - p);
+}
+
+int firstUnsureValue(const double* values, const int* unitPowers, int from, int count, int p) {
+    int dropped = kMantissaBits - p;
+    for (int i = from; i < count; ++i) {
+        std::uint64_t bits = bitsOf(values[i]) & ~(std::uint64_t{1} << 63);
+        if (bits == 0 || (bits >> 52) == 0x7FF) continue;  // 0, nan or inf: no part
+        if (!surelyKept(bits, unitPowers[i], dropped)) return i;
+    }
+    return count;
 }
 
 int carriedBits(double value, const TokenDecimal& token, int least) {

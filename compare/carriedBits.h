@@ -23,9 +23,14 @@ bool keepsToken(double value, const TokenDecimal& token, int p);
 
 // A quicker test, for a value read from a plain decimal token whose last
 // digit is at 10^unitPower: true only where keepsToken holds, because the
-// rounding moves no value of the value's binade by more than the half unit
-// less the value's own distance from its token; false: undecided.
+// rounding moves the value by less than the half unit less the most the
+// value can lie from its token (half its last place); false: undecided.
 bool surelyKeepsToken(double value, int unitPower, int p);
+
+// The first of values[from] ... values[count - 1] that is finite and not 0
+// and that surelyKeepsToken does not vouch for at p (`unitPowers` of each,
+// kNoUnitPower where there is none); count when there is none.
+int firstUnsureValue(const double* values, const int* unitPowers, int from, int count, int p);
 
 // The fewest mantissa bits from `least` up that keep the token (keepsToken
 // holds for every p from there on), 52 when none does.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "compare/carriedBits.h"
+#include "gridlog/cellValue.h"
 #include "gridlog/tokenStarts.h"
 #include "platform/doubleBits.h"
 
@@ -41,38 +42,40 @@ void lookForFullPrecision(BlockStatistics& statistics, const RowText& row) {
 }
 
 // Raises the block's carried bits until they keep every finite, non-zero
-// value of the row. A value whose bits above the carried ones are all it
-// has, read from a token of at most 15 characters (so at most 15 digits,
-// which a double holds), keeps its token without a look at it; most others
-// by where their last digit is alone.
+// value of the row. Most values keep their token by where its last digit is
+// alone, which the reader gives or a quick look at the token tells; the
+// others are held against their token's digits.
 void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
     int& carried = statistics.block.carriedBits;
     if (carried >= kMantissaPositions) return;
-    int tokens = rowTokens(statistics, row);
-    int count = std::min(row.count, tokens - 1);
-    for (int i = 0; i < count; ++i) {
+    int tokens = -1;  // not looked for yet
+    for (int i = 0; i < row.count; ++i) {
+        if (row.unitPowers) {
+            i = firstUnsureValue(row.values, row.unitPowers, i, row.count, carried);
+            if (i == row.count) return;
+        }
         double value = row.values[i];
-        std::uint64_t bits = bitsOf(std::fabs(value));
         if (!std::isfinite(value) || value == 0.0) continue;
-        std::uint32_t start = statistics.tokenStarts[i + 1];
-        if (roundedToMantissaBits(bits, carried) == bits && tokenRoom(statistics, i + 1, tokens, row) - start <= 16) {
+        int unitPower;
+        if (tokens < 0) tokens = rowTokens(statistics, row);
+        if (i + 1 >= tokens) break;
+        const char* token = row.line + statistics.tokenStarts[i + 1];
+        if (!row.unitPowers && tokenUnitPower(token, unitPower) && surelyKeepsToken(value, unitPower, carried)) {
             continue;
         }
-        int unitPower;
-        if (tokenUnitPower(row.line + start, unitPower) && surelyKeepsToken(value, unitPower, carried)) continue;
-        TokenDecimal token = tokenDecimal(row.line + start);
-        if (keepsToken(value, token, carried)) continue;
-        carried = carriedBits(value, token, carried + 1);
+        TokenDecimal decimal = tokenDecimal(token);
+        if (keepsToken(value, decimal, carried)) continue;
+        carried = carriedBits(value, decimal, carried + 1);
         if (carried >= kMantissaPositions) return;
     }
 }
 
 }  // namespace
 
-void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized, bool firstRow) {
+void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized) {
     countRowPairs(statistics.originalBitCounter, original.values, original.count);
     countRowPairs(statistics.quantizedBitCounter, quantized.values, quantized.count);
-    if (firstRow && !statistics.originalAtFullPrecision) lookForFullPrecision(statistics, original);
+    if (!statistics.originalAtFullPrecision) lookForFullPrecision(statistics, original);
     addCarriedBits(statistics, quantized);
 }
 

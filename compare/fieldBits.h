@@ -17,14 +17,14 @@ struct RowText {
     std::size_t length;
     const double* values;
     int count;
+    const int* unitPowers;  // of each value's token, where the reader gave them; else nullptr
 };
 
 // Adds a compared row pair: the adjacent pairs of every value of the
 // original's row, those of the quantized row, and the bits its tokens carry;
-// and, at the first row of a block, whether the original's tokens have 17
-// significant digits. Allocates room for the widest row the first time
-// (std::bad_alloc).
-void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized, bool firstRow);
+// and, until one is found, whether an original token has 17 significant
+// digits. Allocates room for the widest row the first time (std::bad_alloc).
+void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized);
 
 // At the end of a block: its counts into the block part and the run's.
 void mergeBlockBits(BlockStatistics& statistics);

@@ -16,8 +16,8 @@ namespace {
 
 struct Run {
     Run(GridLogReader& originalLog, GridLogReader& quantizedLog, ComparisonReceiver& resultReceiver, int widestRow)
-        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), originalRow(widestRow),
-          quantizedRow(widestRow), terms(widestRow) {}
+        : original(originalLog), quantized(quantizedLog), receiver(resultReceiver), widestRow(widestRow),
+          originalRow(widestRow), quantizedRow(widestRow), terms(widestRow) {}
     GridLogReader& original;
     GridLogReader& quantized;
     ComparisonReceiver& receiver;
@@ -33,6 +33,7 @@ struct Run {
     int firstRowColumns = 0;           // the width of the block's first quantized row
     bool ragged = false;               // a later quantized row of the block is not as wide
     bool originalAtTimeLine = false;   // the original's line, where the block's next row is due, is a time line
+    int widestRow;
     RowValues originalRow;
     RowValues quantizedRow;
     RowTerms terms;
@@ -155,8 +156,8 @@ RunEnd compareRowPair(Run& run) {
                                           RowAt{run.rows + 1, original.lineNumber(), quantized.lineNumber()});
     if (run.statistics && run.statistics->settings.bits) {
         addRowBits(*run.statistics,
-                   RowText{original.line(), original.lineLength(), s, run.originalRow.count},
-                   RowText{quantized.line(), quantized.lineLength(), q, run.columns}, run.rows == 0);
+                   RowText{original.line(), original.lineLength(), s, run.originalRow.count, nullptr},
+                   RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.unitPowers});
     }
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {
@@ -187,6 +188,7 @@ RunEnd compareLogs(Run& run) {
     run.receiver.logsStarted(original.timeLabel(), quantized.timeLabel());
     run.statistics = run.receiver.statistics();
     if (run.statistics) startStatistics(*run.statistics);
+    if (run.statistics && run.statistics->settings.bits) run.quantizedRow.unitStorage.reset(new int[run.widestRow]);
     // The first catch-up comes before any look at the ends: a log that ended
     // while its start was read still lets the other move on once, and meet
     // whatever that move meets.

@@ -15,6 +15,12 @@ struct RowValues {
     // keeps them (valid until the reader's next line).
     const double* values;
     int count = 0;
+    // For a client that asks (by allocating unitStorage, as large as
+    // storage): the power of ten of each value's token's last digit
+    // (cellValueAndUnitPower), where the reader converted the row itself;
+    // nullptr where it did not (a supply converted the line).
+    std::unique_ptr<int[]> unitStorage;
+    const int* unitPowers = nullptr;
 };
 
 }  // namespace gridcmp

@@ -101,12 +101,14 @@ inline DigitRun readDigitRun(const char* p) {
 // than five digits.
 double otherCellValue(const char* token);
 
-// The value of the token that starts at `token` (not a blank) and ends at the
-// next blank or NUL, bit for bit as atof gives it for the token alone: leading
-// white space skipped, the longest prefix that reads as a floating-point number
-// taken (decimal, hex, inf, nan), 0.0 when there is none.
-inline double cellValue(const char* token) {
-    using namespace cellvalue_detail;
+// What cellValue gives where a token is not a plain decimal of at most 19
+// digits.
+constexpr int kNoUnitPower = -100000000;
+
+namespace cellvalue_detail {
+
+template <bool kWithUnitPower>
+inline double convertCell(const char* token, int* unitPower) {
     const char* p = token;
     bool negative = *p == '-';
     p += negative;
@@ -137,12 +139,19 @@ inline double cellValue(const char* token) {
         p += *p == '-' || *p == '+';
         const char* exponentStart = p;
         while (isDigit(*p) && p - exponentStart < kMostExponentDigits) exponent = exponent * 10 + (*p++ - '0');
-        if (p == exponentStart) return otherCellValue(token);  // "1e": strtod takes "1"
+        if (p == exponentStart) {  // "1e": strtod takes "1"
+            if (kWithUnitPower) *unitPower = kNoUnitPower;
+            return otherCellValue(token);
+        }
         exponent = negativeExponent ? -exponent : exponent;
     }
     // Declined: no digit, more after the number, or more digits than 64 bits hold.
-    if ((*p != ' ' && *p != '\0') || digits == 0 || digits > kMostDigits) return otherCellValue(token);
+    if ((*p != ' ' && *p != '\0') || digits == 0 || digits > kMostDigits) {
+        if (kWithUnitPower) *unitPower = kNoUnitPower;
+        return otherCellValue(token);
+    }
     int powerOfTen = exponent - fractionDigits;
+    if (kWithUnitPower) *unitPower = powerOfTen;
     std::uint64_t bits;
     // Fifteen digits are always an exact double (below 2^53); deciding by
     // their count rather than their value sends every token of a column
@@ -162,6 +171,21 @@ inline double cellValue(const char* token) {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+}  // namespace cellvalue_detail
+
+// The value of the token that starts at `token` (not a blank) and ends at the
+// next blank or NUL, bit for bit as atof gives it for the token alone: leading
+// white space skipped, the longest prefix that reads as a floating-point number
+// taken (decimal, hex, inf, nan), 0.0 when there is none.
+inline double cellValue(const char* token) { return cellvalue_detail::convertCell<false>(token, nullptr); }
+
+// The same, and the power of ten of the token's last digit (the value is
+// its digits times 10^unitPower) where the token is a plain decimal of at
+// most 19 digits, leading zeros counted; else kNoUnitPower.
+inline double cellValueAndUnitPower(const char* token, int& unitPower) {
+    return cellvalue_detail::convertCell<true>(token, &unitPower);
 }
 
 }  // namespace gridcmp
