@@ -44,7 +44,7 @@ def fields():
     rng = np.random.default_rng(22)
     x, y = np.meshgrid(np.linspace(0, 3, 20), np.linspace(0, 2, 12))
     smooth = lambda k: 280 + 15 * np.sin(x + k) * np.cos(y) + 0.01 * rng.normal(size=x.shape)
-    blocks = [smooth(0), 0.02 * np.sin(2 * x) * np.exp(-y), rng.normal(size=x.shape), np.full(x.shape, 273.15),
+    blocks = [smooth(0), 0.02 * np.sin(2 * x) * np.exp(-y), rng.normal(size=x.shape), np.full(x.shape, 1000.0),
               smooth(1)[:, :1], smooth(2), smooth(3), 3e-308 * np.sin(x + y), -smooth(4) / 1000]
     blocks[5][1, 3], blocks[5][4, 7], blocks[5][4, 8] = math.nan, math.inf, -math.inf
     return blocks
@@ -67,8 +67,10 @@ def write_logs(folder):
         entries[k] = rows(original, "%.16e")[k]
     render(os.path.join(folder, "original.log"), entries)
     fp16 = [f.astype(np.float16).astype(np.float64) for f in original]
-    render(os.path.join(folder, "original_start.log"), rows(original[:1], "%.17g"))
-    render(os.path.join(folder, "coarse.log"), rows(original[:1], "%.6f"))  # few digits: the note
+    coarse = rows(original[:1], "%.6f")
+    render(os.path.join(folder, "coarse.log"), coarse)  # few digits: the note
+    coarse[0][1][6] = ["%.17g" % v for v in original[0][6]]
+    render(os.path.join(folder, "mixed.log"), coarse)  # one row of 17 digits: no note
     render(os.path.join(folder, "fp16_start.log"), rows(fp16[:1], "%.4e"))
     fp16[0][2, 3], fp16[2][5, 5] = math.nan, math.inf
     runs = {"fp16.log": (fp16, "%.4e"), "bf16.log": ([mantissa_bits(f, 7) for f in original], "%.3e"),  # bf16's 7 bits
@@ -263,7 +265,7 @@ def main():
         header = done.stdout.splitlines()[0].split("\t") if done.stdout else BITS
         if set(header) & set(BITS) or json.load(open(os.path.join(folder, "plain.json"))).get("bits", "missing") is not None:
             failures.append("without --bits: bitwise columns or JSON bits")
-        for original, note in (("coarse.log", True), ("original_start.log", False)):
+        for original, note in (("coarse.log", True), ("mixed.log", False)):
             done = subprocess.run(study + ["--bits", "--table", "note.tsv", original, "fp16_start.log"], cwd=folder,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, universal_newlines=True)
             if any(re.search(r"\b17\b", line) for line in done.stderr.splitlines()) != note:
