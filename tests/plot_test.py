@@ -3,9 +3,12 @@ size it says, with what it says drawn in them: the runs' curves in their
 colours, a mark where a run turns nan, a map whose worst run is bright; it
 counts what it cannot draw, and says plainly what it cannot do.
 
-    plot_test.py STUDY_TABLE VERSION  (run by python_with.sh matplotlib)
+    plot_test.py STUDY_TABLE STUDY_JSON VERSION  (run by python_with.sh matplotlib)
+
+STUDY_TABLE and STUDY_JSON: gridcmp-study --bits of examples/study.
 """
 import importlib.machinery
+import json
 import os
 import subprocess
 import types
@@ -16,7 +19,7 @@ import matplotlib
 import matplotlib.image
 import numpy
 
-table, version = os.path.abspath(sys.argv[1]), sys.argv[2]
+table, summary, version = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
 source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 plot = os.path.join(source, "tools", "gridcmp-plot")
 work = tempfile.mkdtemp()
@@ -198,6 +201,48 @@ lines = {line.get_label(): list(line.get_ydata()) for line in module.curves_figu
 expect(lines.get("original (original_mean)") == [1.0, 2.0], "quantized_mean: the original's curve %r" % lines)
 status, said, err = run("--column", "psnr", "-o", "psnr.png", os.path.join(work, "means.tsv"))
 expect(status == 0 and err == "gridcmp-plot: skipped 1 nan or inf values", "psnr: " + err)
+
+# The bits: the example's runs carry the mantissa bits of their formats,
+# each a line after its last bit in the run's colour; the keepbits line
+# stands where the bars drawn first reach the level of their sum.
+WIDTHS = {"fp32.log": 23, "fp16.log": 10, "bf16.log": 7}
+status, said, _ = run("--bits", summary, "-o", "bits.png")
+expect(status == 0 and said.startswith("gridcmp-plot: wrote bits.png (3 runs, keepbits "), "bits: " + said)
+picture("bits.png")
+figure = module.bits_figure(module.parse_arguments(["--bits", summary]))[0]
+axis = figure.axes[0]
+heights = [bar.get_height() for bar in axis.containers[0]]
+level = json.load(open(summary))["bits"]["level"]
+keep = next(k for k in range(53) if sum(heights[:12 + k]) >= level * sum(heights))
+rgba = matplotlib.colors.to_rgba
+lines = {line.get_label(): (line.get_xdata()[0], rgba(line.get_color())) for line in axis.lines}
+expected = {"%s: %d mantissa bits" % (name, bits): (12 + bits - 0.5, rgba("C%d" % i))
+            for i, (name, bits) in enumerate(WIDTHS.items())}
+expected["keepbits (99 %%): %d" % keep] = (12 + keep - 0.5, rgba("black"))
+expect(len(heights) == 64 and lines == expected, "bits: lines %r, not %r" % (lines, expected))
+# Runs that paired other blocks: the first run's keepbits, and said so.
+with open(os.path.join(work, "differ.json"), "w") as out:
+    study = json.load(open(summary))
+    study["runs"][1]["keepbits"] += 3
+    json.dump(study, out)
+figure = module.bits_figure(module.parse_arguments(["--bits", os.path.join(work, "differ.json")]))[0]
+expect("keepbits (99 %%): %d\n(fp32.log's blocks: the runs' differ)" % keep
+       in [line.get_label() for line in figure.axes[0].lines], "differing keepbits not said")
+# A summary of a study without --bits: a usage error, no picture.
+with open(os.path.join(work, "nobits.json"), "w") as out:
+    study = json.load(open(summary))
+    study["bits"] = None
+    json.dump(study, out)
+status, _, err = run("--bits", "nobits.json", "-o", "nobits.png")
+expect(status == 2 and err == "gridcmp-plot: nobits.json has no bit figures: it was written without gridcmp-study "
+       "--bits" and not os.path.exists(os.path.join(work, "nobits.png")), "no bits: %d %s" % (status, err))
+# --column keepbits: each run's quantized_bits dashed beside it, in its colour.
+runs, columns = module.read_inputs([table])
+axis = module.curves_figure(runs, columns, module.parse_arguments(["--column", "keepbits"]))[0].axes[0]
+dashed = {line.get_label(): (set(line.get_ydata()), len(line.get_ydata()), rgba(line.get_color()))
+          for line in axis.lines if line.get_linestyle() == "--"}
+expect(dashed == {"%s quantized_bits" % name: ({bits}, 30, rgba("C%d" % i)) for i, (name, bits) in enumerate(WIDTHS.items())},
+       "keepbits: the runs' quantized_bits %r" % dashed)
 
 # Neither a report nor a table: a plain message, no picture.
 status, _, err = run("-o", "readme.png", example("README.md"))
