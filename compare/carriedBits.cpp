@@ -177,8 +177,9 @@ bool keepsToken(double value, const TokenDecimal& token, int p) {
 
 namespace {
 
-// 10^k / 2 for k from kLowestUnit to kHighestUnit, within a relative 1e-13
-// (built by repeated multiplication): enough for a test with a margin.
+// 10^k / 2 for k from kLowestUnit to kHighestUnit, less a relative 1e-9:
+// the products that build them are within 1e-13 of the exact values, and
+// the margin covers them and a test's own roundings.
 constexpr int kLowestUnit = -300;  // normal doubles all through
 constexpr int kHighestUnit = 310;
 
@@ -189,31 +190,27 @@ struct HalfUnits {
         for (int k = 0; k <= kHighestUnit; ++k, up *= 10.0) values[k - kLowestUnit] = up;
         double down = 0.5;
         for (int k = 0; k >= kLowestUnit; --k, down /= 10.0) values[k - kLowestUnit] = down;
+        for (double& value : values) value *= 1.0 - 1e-9;
     }
 };
 
 const HalfUnits kHalfUnits;
 
-}  // namespace
-
-namespace {
-
-// surelyKeepsToken for the dropped = 52 - p bits: in units of the value's
-// last place, the rounding moves it by `moved` and the token lies within a
-// half of it, which must stay within the half unit of the token, scaled
-// alike (the scaling by a power of two is exact).
+// surelyKeepsToken with `dropped` = 52 - p mantissa bits dropped: in units
+// of the value's last place, rounding moves it by the lesser of the dropped
+// bits and what they lack to the next multiple, and its token lies within a
+// half unit of it; both must stay within the token's half unit, scaled alike
+// (by a power of two: exactly).
 inline bool surelyKept(std::uint64_t bits, int unitPower, int dropped) {
-    int field = static_cast<int>((bits >> 52) & 0x7FF);
-    // Normal values whose half units in last places are normal too.
-    if (field < 54 || field > 2046 || unitPower < kLowestUnit || unitPower > kHighestUnit) return false;
-    std::uint64_t unit = std::uint64_t{1} << dropped >> 1 << 1;  // 0 bits dropped: unit 1 but nothing moves
-    std::uint64_t mask = (std::uint64_t{1} << dropped) - 1;
-    std::uint64_t below = bits & mask;
-    std::uint64_t half = unit >> 1;
-    bool up = below > half || (below == half && dropped > 0 && ((bits >> dropped) & 1));
-    std::uint64_t moved = up ? unit - below : below;
+    int field = static_cast<int>(bits >> 52);  // the sign bit clear
+    // Normal values whose half last places are normal too, and whose
+    // rounding cannot overflow (keepsToken then looks).
+    if (field < 54 || field > 2045 || unitPower < kLowestUnit || unitPower > kHighestUnit) return false;
+    std::int64_t unit = std::int64_t{1} << dropped;
+    std::int64_t below = static_cast<std::int64_t>(bits) & (unit - 1);
+    std::int64_t moved = std::min(below, unit - below);
     double lastPlaces = fromBits(static_cast<std::uint64_t>(2 * 1023 + 52 - field) << 52);  // 2^(52 - E)
-    return static_cast<double>(moved) + 0.5 <= kHalfUnits.values[unitPower - kLowestUnit] * lastPlaces * (1.0 - 1e-9);
+    return static_cast<double>(moved) + 0.5 <= kHalfUnits.values[unitPower - kLowestUnit] * lastPlaces;
 }
 
 }  // namespace
@@ -226,8 +223,7 @@ int firstUnsureValue(const double* values, const int* unitPowers, int from, int 
     int dropped = kMantissaBits - p;
     for (int i = from; i < count; ++i) {
         std::uint64_t bits = bitsOf(values[i]) & ~(std::uint64_t{1} << 63);
-        if (bits == 0 || (bits >> 52) == 0x7FF) continue;  // 0, nan or inf: no part
-        if (!surelyKept(bits, unitPowers[i], dropped)) return i;
+        if (!surelyKept(bits, unitPowers[i], dropped) && bits != 0 && (bits >> 52) != 0x7FF) return i;
     }
     return count;
 }
