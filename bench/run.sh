@@ -12,7 +12,7 @@
 #                            global grid of a quarter degree (1440 x 721
 #                            cells) and four quantized runs
 #   bench/run.sh --study [MB]  gridcmp-study beside gridcmp on one run (-j 1,
-#                            -j 2, every output), three runs against one
+#                            -j 2, every output, --latitudes, --bits), three runs against one
 #                            original, and one run from gzip and zstd logs
 #                            beside the decompression alone, the tools of
 #                            each section in turns; default 200.
@@ -112,11 +112,13 @@ if [ "${1:-}" = --study ]; then
     ::: "... -j 2 with --table, --json, --cells $label" "$study" -q -j 2 --table "$dir/study.tsv" \
         --json "$dir/study.json" --cells "$label" "$dir/cells.tsv" "$original" "$quantized" \
     ::: "gridcmp-study -j 1 --latitudes -90:90" "$study" -q -j 1 --latitudes -90:90 "$original" "$quantized" \
+    ::: "gridcmp-study -j 1 --bits" "$study" -q -j 1 --bits "$original" "$quantized" \
     "${before[@]}"
   echo "wall time of gridcmp-study -j 2 / gridcmp: $(ratio "${figures[2]}" "${figures[0]}" 1)"
+  echo "wall time of gridcmp-study -j 1 --bits / without: $(ratio "${figures[5]}" "${figures[1]}" 1)"
   if [ -n "${BEFORE_STUDY:-}" ]; then
-    echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[1]}" "${figures[5]}" 1)"
-    echo "wall time of gridcmp-study -j 1 --latitudes / the earlier one: $(ratio "${figures[4]}" "${figures[5]}" 1)"
+    echo "wall time of gridcmp-study -j 1 / the earlier one: $(ratio "${figures[1]}" "${figures[6]}" 1)"
+    echo "wall time of gridcmp-study -j 1 --latitudes / the earlier one: $(ratio "${figures[4]}" "${figures[6]}" 1)"
   fi
 
   echo
