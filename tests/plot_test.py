@@ -236,13 +236,24 @@ with open(os.path.join(work, "nobits.json"), "w") as out:
 status, _, err = run("--bits", "nobits.json", "-o", "nobits.png")
 expect(status == 2 and err == "gridcmp-plot: nobits.json has no bit figures: it was written without gridcmp-study "
        "--bits" and not os.path.exists(os.path.join(work, "nobits.png")), "no bits: %d %s" % (status, err))
-# --column keepbits: each run's quantized_bits dashed beside it, in its colour.
+# --column keepbits: the original's keepbits once, in black (the table's,
+# the same in every run), each run's quantized_bits dashed in its colour.
 runs, columns = module.read_inputs([table])
 axis = module.curves_figure(runs, columns, module.parse_arguments(["--column", "keepbits"]))[0].axes[0]
 dashed = {line.get_label(): (set(line.get_ydata()), len(line.get_ydata()), rgba(line.get_color()))
-          for line in axis.lines if line.get_linestyle() == "--"}
+          for line in axis.lines if line.get_linestyle() == "--" and line.get_label() != "original (keepbits)"}
 expect(dashed == {"%s quantized_bits" % name: ({bits}, 30, rgba("C%d" % i)) for i, (name, bits) in enumerate(WIDTHS.items())},
        "keepbits: the runs' quantized_bits %r" % dashed)
+with open(table) as rows:
+    header = rows.readline().rstrip("\n").split("\t")
+    kept = {}
+    for line in rows:
+        fields = dict(zip(header, line.rstrip("\n").split("\t")))
+        kept.setdefault(fields["run"], []).append(float(fields["keepbits"]))
+original = [line for line in axis.lines if line.get_label() == "original (keepbits)"]
+expect(len(original) == 1 and list(original[0].get_ydata()) == next(iter(kept.values()))
+       and rgba(original[0].get_color()) == rgba("black") and len(set(map(tuple, kept.values()))) == 1,
+       "keepbits: the original's curve %r" % [(line.get_label(), list(line.get_ydata())) for line in original])
 
 # Neither a report nor a table: a plain message, no picture.
 status, _, err = run("-o", "readme.png", example("README.md"))
