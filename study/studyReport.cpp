@@ -40,6 +40,21 @@ std::vector<std::string> summaryCells(const RunSummary& run, const RunVerdict& v
             verdictText(verdict)};
 }
 
+// The run's bit figures in one line: "fp16: information_bits 3.828,
+// keepbits 11 (99 %), quantized_bits 10, bits_margin -1 (first block below 0:
+// '0000.50'), information_kept 2.46".
+std::string bitsText(const RunSummary& run, const StudyOptions& options) {
+    const BitFigures& bits = run.bits;
+    char text[200];
+    std::snprintf(text, sizeof text, ": information_bits %.4g, keepbits %d (%g %%), quantized_bits %d, bits_margin %d",
+                  bits.informationBits, bits.keepbits, 100 * options.statistics.informationLevel, bits.quantizedBits,
+                  bits.bitsMargin);
+    std::string line = escapedText(run.name.c_str()) + text;
+    if (!run.firstBitsShortLabel.empty()) line += " (first block below 0: '" + shownLabel(run.firstBitsShortLabel) + "')";
+    std::snprintf(text, sizeof text, ", information_kept %.3g", bits.informationKept);
+    return line + (std::isnan(bits.informationKept) ? ", information_kept nan" : text);
+}
+
 }  // namespace
 
 void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs, const StudyVerdict& verdict,
@@ -70,6 +85,7 @@ void writeSummary(std::FILE* out, const std::vector<RunSummary>& runs, const Stu
         if (!original.empty()) std::fprintf(out, "%s: original %s\n", name.c_str(), original.c_str());
         std::string quantized = nonfiniteText(run, firstNonfiniteQuantized(run));
         if (!quantized.empty()) std::fprintf(out, "%s: %s\n", name.c_str(), quantized.c_str());
+        if (options.statistics.bits && run.blocksPaired > 0) std::fprintf(out, "%s\n", bitsText(run, options).c_str());
         for (std::size_t i = 0; i < options.gates.size(); ++i) {
             if (run.gates[i].failed) std::fprintf(out, "%s\n", gateText(run, options.gates[i], run.gates[i]).c_str());
         }
