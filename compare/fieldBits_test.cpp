@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "compare/bitInformation.h"
@@ -78,10 +79,14 @@ TEST(BitPairCounts, EqualAPlainCountOfEveryAdjacentFinitePair) {
     }
 }
 
-int carriedBitsOf(const char* token) {
-    double value = cellValue(token);
-    return carriedBits(value, tokenDecimal(token), 0);
+// A token's value as the reader converts it, which reads a few bytes past
+// the token.
+double valueOf(const char* token) {
+    std::string padded = std::string(token) + std::string(kCellValueReadAhead, '\0');
+    return cellValue(padded.c_str());
 }
+
+int carriedBitsOf(const char* token) { return carriedBits(valueOf(token), tokenDecimal(token), 0); }
 
 // Where a rounded value lies exactly half a unit of its token's last digit
 // away, it keeps the token (the quick tests leave such cases to the exact
@@ -103,7 +108,7 @@ TEST(CarriedBits, DecideExactlyAtTheHalfUnit) {
     // Each holds for every p from the one returned on, and the quick test
     // never vouches where the exact one does not.
     for (const char* token : {"1.062e+00", "1.0624", "0.20", "2.2391e+01", "6.103515625e-05", "9.9999e-301"}) {
-        double value = cellValue(token);
+        double value = valueOf(token);
         TokenDecimal decimal = tokenDecimal(token);
         int unitPower;
         ASSERT_TRUE(tokenUnitPower(token, unitPower)) << token;
