@@ -18,6 +18,7 @@
 #include "compare/ErrorAccumulators.h"
 #include "compare/bitInformation.h"
 #include "compare/errorHistogram.h"
+#include "gridlog/tokenDecimal.h"
 #include "compare/rowWeights.h"
 
 namespace gridcmp {
@@ -162,6 +163,7 @@ struct BlockStatistics {
     BitPairCounter originalBitCounter;
     BitPairCounter quantizedBitCounter;
     std::vector<std::uint32_t> tokenStarts;
+    std::vector<CellDecimal> rowDecimals;  // a quantized row's, where the reader gave none
     bool originalAtFullPrecision = false;
 };
 

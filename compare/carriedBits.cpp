@@ -135,6 +135,43 @@ bool scaledToUnit(double r, int unitPower, double& scaled) {
     return true;
 }
 
+// a * b exactly, as the rounded product and its error (Dekker's method:
+// plain multiplications and additions, which nothing contracts into fused
+// ones here).
+void exactProduct(double a, double b, double& product, double& error) {
+    constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+    double aBig = kSplitter * a, bBig = kSplitter * b;
+    double aHigh = aBig - (aBig - a), bHigh = bBig - (bBig - b);
+    double aLow = a - aHigh, bLow = b - bHigh;
+    product = a * b;
+    error = ((aHigh * bHigh - product) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
+}
+
+// Decides |r 10^-u - D| <= 1/2 for a unit power from -44 to 0 and any
+// digits, where double arithmetic can: r 10^-u as two doubles (exactly up to
+// 10^22, whose powers are exact doubles; beyond, one more product whose
+// error term is rounded), D exactly as two, their difference with a few
+// roundings. false: too close to the half to tell.
+bool decidedNearDigits(double r, std::uint64_t digits, int unitPower, bool& within) {
+    double product, error;
+    if (unitPower >= -22) {
+        exactProduct(r, kPowersOfTen[-unitPower], product, error);
+    } else {
+        double first, firstError;
+        exactProduct(r, kPowersOfTen[22], first, firstError);
+        exactProduct(first, kPowersOfTen[-unitPower - 22], product, error);
+        error += firstError * kPowersOfTen[-unitPower - 22];
+    }
+    double digitsHigh = static_cast<double>(digits & ~std::uint64_t{0x7FF});  // at most 53 bits: exact
+    double digitsLow = static_cast<double>(digits & 0x7FF);
+    double apart = product - digitsHigh;
+    double rest = error - digitsLow;
+    double distance = std::fabs(apart + rest);
+    double slack = (std::fabs(apart) + std::fabs(rest) + std::fabs(error) + distance) * 0x1p-50;
+    within = distance < 0.5;
+    return std::fabs(distance - 0.5) > slack;
+}
+
 }  // namespace
 
 std::uint64_t roundedToMantissaBits(std::uint64_t bits, int p) {
@@ -149,15 +186,18 @@ std::uint64_t roundedToMantissaBits(std::uint64_t bits, int p) {
     return kept;
 }
 
-bool keepsToken(double value, const TokenDecimal& token, int p) {
-    if (!token.plain || token.digits == 0) return false;
+bool keepsToken(double value, CellDecimal decimal, int p) {
+    std::uint64_t digits = decimal.digits;
+    int unitPower = decimal.unitPower;
+    if (unitPower == kNoUnitPower || digits == 0) return false;
     double r = fromBits(roundedToMantissaBits(bitsOf(std::fabs(value)), p));
     if (!std::isfinite(r)) return false;
-    std::uint64_t digits = token.digits;
-    // Most tokens have few digits: r / 10^u against D in double arithmetic,
-    // whose few roundings can matter only within a hair of the half unit.
+    // In double arithmetic where it can tell: r 10^-u against D, which few
+    // roundings can blur only within a hair of the half unit.
+    bool within;
+    if (unitPower >= -44 && unitPower <= 0 && decidedNearDigits(r, digits, unitPower, within)) return within;
     double scaled;
-    if (digits < (std::uint64_t{1} << 40) && scaledToUnit(r, token.unitPower, scaled)) {
+    if (digits < (std::uint64_t{1} << 40) && scaledToUnit(r, unitPower, scaled)) {
         double distance = std::fabs(scaled - static_cast<double>(digits));
         double error = scaled * 0x1p-50 + distance * 0x1p-52;
         if (distance < 0.5 - error) return true;
@@ -165,14 +205,14 @@ bool keepsToken(double value, const TokenDecimal& token, int p) {
     } else if (digits < std::uint64_t{1800000000000000000}) {
         // Longer tokens: r against the doubles nearest the two bounds, which
         // tell every r but those two themselves.
-        DecimalToDouble lowest = decimalToDouble(10 * digits - 5, token.unitPower - 1);
-        DecimalToDouble highest = decimalToDouble(10 * digits + 5, token.unitPower - 1);
+        DecimalToDouble lowest = decimalToDouble(10 * digits - 5, unitPower - 1);
+        DecimalToDouble highest = decimalToDouble(10 * digits + 5, unitPower - 1);
         std::uint64_t rBits = bitsOf(r);
         if (lowest.decided && highest.decided && rBits != lowest.bits && rBits != highest.bits) {
             return rBits > lowest.bits && rBits < highest.bits;  // positive doubles order as their bits
         }
     }
-    return withinExactly(r, digits, token.unitPower);
+    return withinExactly(r, digits, unitPower);
 }
 
 namespace {
@@ -219,18 +259,18 @@ bool surelyKeepsToken(double value, int unitPower, int p) {
     return p >= 0 && p <= kMantissaBits && surelyKept(bitsOf(std::fabs(value)), unitPower, kMantissaBits - p);
 }
 
-int firstUnsureValue(const double* values, const int* unitPowers, int from, int count, int p) {
+int firstUnsureValue(const double* values, const CellDecimal* decimals, int from, int count, int p) {
     int dropped = kMantissaBits - p;
     for (int i = from; i < count; ++i) {
         std::uint64_t bits = bitsOf(values[i]) & ~(std::uint64_t{1} << 63);
-        if (!surelyKept(bits, unitPowers[i], dropped) && bits != 0 && (bits >> 52) != 0x7FF) return i;
+        if (!surelyKept(bits, decimals[i].unitPower, dropped) && bits != 0 && (bits >> 52) != 0x7FF) return i;
     }
     return count;
 }
 
-int carriedBits(double value, const TokenDecimal& token, int least) {
+int carriedBits(double value, CellDecimal decimal, int least) {
     for (int p = least; p < kMantissaBits; ++p) {
-        if (keepsToken(value, token, p)) return p;
+        if (keepsToken(value, decimal, p)) return p;
     }
     return kMantissaBits;
 }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "compare/carriedBits.h"
-#include "gridlog/cellValue.h"
 #include "gridlog/tokenStarts.h"
 #include "platform/doubleBits.h"
 
@@ -34,7 +33,9 @@ void lookForFullPrecision(BlockStatistics& statistics, const RowText& row) {
     for (int i = 1; i < tokens; ++i) {
         std::uint32_t start = statistics.tokenStarts[i];
         if (tokenRoom(statistics, i, tokens, row) - start <= kFullPrecisionDigits) continue;  // too short
-        if (tokenDecimal(row.line + start).significantDigits >= kFullPrecisionDigits) {
+        int significantDigits;
+        tokenDecimal(row.line + start, &significantDigits);
+        if (significantDigits >= kFullPrecisionDigits) {
             statistics.originalAtFullPrecision = true;
             return;
         }
@@ -43,29 +44,37 @@ void lookForFullPrecision(BlockStatistics& statistics, const RowText& row) {
 
 // Raises the block's carried bits until they keep every finite, non-zero
 // value of the row. Most values keep their token by where its last digit is
-// alone, which the reader gives or a quick look at the token tells; the
-// others are held against their token's digits.
+// alone (firstUnsureValue); the others are held against their token's
+// digits. The reader gives each token's decimal where it converted the row;
+// else the tokens are read here.
 void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
     int& carried = statistics.block.carriedBits;
     if (carried >= kMantissaPositions) return;
+    const CellDecimal* decimals = row.decimals;
+    int count = row.count;
     int tokens = -1;  // not looked for yet
-    for (int i = 0; i < row.count; ++i) {
-        if (row.unitPowers) {
-            i = firstUnsureValue(row.values, row.unitPowers, i, row.count, carried);
-            if (i == row.count) return;
+    if (!decimals) {
+        tokens = rowTokens(statistics, row);
+        count = std::min(count, tokens - 1);
+        if (statistics.rowDecimals.size() < static_cast<std::size_t>(count)) statistics.rowDecimals.resize(count);
+        for (int i = 0; i < count; ++i) {
+            statistics.rowDecimals[i] = tokenDecimal(row.line + statistics.tokenStarts[i + 1]);
         }
-        double value = row.values[i];
-        if (!std::isfinite(value) || value == 0.0) continue;
-        int unitPower;
-        if (tokens < 0) tokens = rowTokens(statistics, row);
-        if (i + 1 >= tokens) break;
-        const char* token = row.line + statistics.tokenStarts[i + 1];
-        if (!row.unitPowers && tokenUnitPower(token, unitPower) && surelyKeepsToken(value, unitPower, carried)) {
-            continue;
+        decimals = statistics.rowDecimals.data();
+    }
+    for (int i = firstUnsureValue(row.values, decimals, 0, count, carried); i < count;
+         i = firstUnsureValue(row.values, decimals, i + 1, count, carried)) {
+        CellDecimal decimal = decimals[i];
+        if (decimal.unitPower == kNoUnitPower && decimals == row.decimals) {
+            // The reader's conversion takes only the plainest tokens (at
+            // most 19 digits with leading zeros, no '+'): the others are read
+            // here.
+            if (tokens < 0) tokens = rowTokens(statistics, row);
+            if (i + 1 >= tokens) break;
+            decimal = tokenDecimal(row.line + statistics.tokenStarts[i + 1]);
         }
-        TokenDecimal decimal = tokenDecimal(token);
-        if (keepsToken(value, decimal, carried)) continue;
-        carried = carriedBits(value, decimal, carried + 1);
+        if (keepsToken(row.values[i], decimal, carried)) continue;
+        carried = carriedBits(row.values[i], decimal, carried + 1);
         if (carried >= kMantissaPositions) return;
     }
 }

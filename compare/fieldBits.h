@@ -17,7 +17,7 @@ struct RowText {
     std::size_t length;
     const double* values;
     int count;
-    const int* unitPowers;  // of each value's token, where the reader gave them; else nullptr
+    const CellDecimal* decimals;  // of each value's token, where the reader gave them; else nullptr
 };
 
 // Adds a compared row pair: the adjacent pairs of every value of the

@@ -105,18 +105,23 @@ TEST(CarriedBits, DecideExactlyAtTheHalfUnit) {
     EXPECT_EQ(carriedBitsOf("1.7976931e308"), 24);        // fewer bits round up past the largest double
     EXPECT_EQ(carriedBitsOf("1.0000000000000000000"), 52);  // 20 digits
     EXPECT_EQ(carriedBitsOf("-2.5e-310"), 11);     // subnormal: its stored bits, leading zeros too
-    // Each holds for every p from the one returned on, and the quick test
-    // never vouches where the exact one does not.
-    for (const char* token : {"1.062e+00", "1.0624", "0.20", "2.2391e+01", "6.103515625e-05", "9.9999e-301"}) {
-        double value = valueOf(token);
-        TokenDecimal decimal = tokenDecimal(token);
-        int unitPower;
-        ASSERT_TRUE(tokenUnitPower(token, unitPower)) << token;
-        EXPECT_EQ(unitPower, decimal.unitPower) << token;
+    // Each holds for every p from the one returned on, the quick test never
+    // vouches where the exact one does not, and the reader's conversion reads
+    // the same decimal as tokenDecimal (values of 17 digits and tokens far
+    // from 1 take the other ways to the exact answer).
+    for (const char* token : {"1.062e+00", "1.0624", "0.20", "2.2391e+01", "6.103515625e-05", "9.9999e-301",
+                              "22.397127693021016", "0.053521562367677689", "1.2345678901234567e+30",
+                              "3.0000000000000000"}) {
+        std::string padded = std::string(token) + std::string(kCellValueReadAhead, '\0');
+        CellDecimal read;
+        double value = cellValueAndDecimal(padded.c_str(), read);
+        CellDecimal decimal = tokenDecimal(token);
+        EXPECT_EQ(read.digits, decimal.digits) << token;
+        EXPECT_EQ(read.unitPower, decimal.unitPower) << token;
         for (int p = 0; p <= 52; ++p) {
             bool keeps = keepsToken(value, decimal, p);
             EXPECT_EQ(keeps, p >= carriedBits(value, decimal, 0)) << token << " p " << p;
-            EXPECT_TRUE(keeps || !surelyKeepsToken(value, unitPower, p)) << token << " p " << p;
+            EXPECT_TRUE(keeps || !surelyKeepsToken(value, decimal.unitPower, p)) << token << " p " << p;
         }
     }
 }

@@ -157,7 +157,7 @@ RunEnd compareRowPair(Run& run) {
     if (run.statistics && run.statistics->settings.bits) {
         addRowBits(*run.statistics,
                    RowText{original.line(), original.lineLength(), s, run.originalRow.count, nullptr},
-                   RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.unitPowers});
+                   RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.decimals});
     }
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {
@@ -188,7 +188,9 @@ RunEnd compareLogs(Run& run) {
     run.receiver.logsStarted(original.timeLabel(), quantized.timeLabel());
     run.statistics = run.receiver.statistics();
     if (run.statistics) startStatistics(*run.statistics);
-    if (run.statistics && run.statistics->settings.bits) run.quantizedRow.unitStorage.reset(new int[run.widestRow]);
+    if (run.statistics && run.statistics->settings.bits) {
+        run.quantizedRow.decimalStorage.reset(new CellDecimal[run.widestRow]);
+    }
     // The first catch-up comes before any look at the ends: a log that ended
     // while its start was read still lets the other move on once, and meet
     // whatever that move meets.

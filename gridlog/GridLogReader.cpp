@@ -245,30 +245,30 @@ void advanceToNextBlock(GridLogReader& reader) {
 
 namespace {
 
-template <bool kWithUnitPowers>
+template <bool kWithDecimals>
 int convertRow(GridLogReader& reader, const std::uint32_t* starts, int tokens, bool rowsStartWithLabel,
-               double* values, int* unitPowers) {
+               double* values, CellDecimal* decimals) {
     int first = rowsStartWithLabel ? 1 : 0;
     int count = tokens > first ? tokens - first : 0;
     if (count > reader.limits().maxRowValues) return -1;
     const char* line = reader.line();
     for (int i = 0; i < count; ++i) {
-        values[i] = kWithUnitPowers ? cellValueAndUnitPower(line + starts[first + i], unitPowers[i])
-                                    : cellValue(line + starts[first + i]);
+        values[i] = kWithDecimals ? cellValueAndDecimal(line + starts[first + i], decimals[i])
+                                  : cellValue(line + starts[first + i]);
     }
     return count;
 }
 
 }  // namespace
 
-int parseRowValues(GridLogReader& reader, bool rowsStartWithLabel, double* values, int* unitPowers) {
+int parseRowValues(GridLogReader& reader, bool rowsStartWithLabel, double* values, CellDecimal* decimals) {
     // Where every token starts is found first, in one pass over the line; the
     // conversions then do not wait on each other, and run side by side.
     const int most = reader.limits_.maxRowValues + 2;  // a row label, the values, one too many
     std::uint32_t* starts = reader.tokenStarts_.get();
     int tokens = findTokenStarts(reader.line_, reader.lineLength_, starts, most);
-    return unitPowers ? convertRow<true>(reader, starts, tokens, rowsStartWithLabel, values, unitPowers)
-                      : convertRow<false>(reader, starts, tokens, rowsStartWithLabel, values, nullptr);
+    return decimals ? convertRow<true>(reader, starts, tokens, rowsStartWithLabel, values, decimals)
+                    : convertRow<false>(reader, starts, tokens, rowsStartWithLabel, values, nullptr);
 }
 
 void parseRow(GridLogReader& reader, RowValues& row, bool rowsStartWithLabel) {
@@ -278,11 +278,11 @@ void parseRow(GridLogReader& reader, RowValues& row, bool rowsStartWithLabel) {
         // there until the next line.
         count = reader.current_.valueCount;
         row.values = reader.current_.values;
-        row.unitPowers = nullptr;
+        row.decimals = nullptr;
     } else {
-        count = parseRowValues(reader, rowsStartWithLabel, row.storage.get(), row.unitStorage.get());
+        count = parseRowValues(reader, rowsStartWithLabel, row.storage.get(), row.decimalStorage.get());
         row.values = row.storage.get();
-        row.unitPowers = row.unitStorage.get();
+        row.decimals = row.decimalStorage.get();
     }
     if (count < 0) {
         row.count = 0;

@@ -87,7 +87,7 @@ private:
     friend void readLine(GridLogReader&);
     friend void takeTimeLabel(GridLogReader&);
     friend void parseRow(GridLogReader&, RowValues&, bool);
-    friend int parseRowValues(GridLogReader&, bool, double*, int*);
+    friend int parseRowValues(GridLogReader&, bool, double*, CellDecimal*);
     friend bool isBlockTerminator(const GridLogReader&);
     friend bool isTimeLine(const GridLogReader&);
     friend bool isTerminatorOrTimeLine(const GridLogReader&);
@@ -173,16 +173,16 @@ void advanceToNextBlock(GridLogReader& reader);
 // Splits the current line into values, dropping its first token when
 // `rowsStartWithLabel` (the rows of a log with time lines do). More than
 // limits().maxRowValues values are the fault rowTooWide. `row` must hold that
-// many, and as many unit powers where it asks for them. A line a supply
-// converted comes with its label dropped already, and no unit powers.
+// many, and as many decimals where it asks for them. A line a supply
+// converted comes with its label dropped already, and no decimals.
 void parseRow(GridLogReader& reader, RowValues& row, bool rowsStartWithLabel);
 
 // The current line's values as a data row, without a fault: writes them to
 // `values` (room for limits().maxRowValues) and returns how many, or -1 when
 // there are more. The first token is dropped when `rowsStartWithLabel`.
-// Where `unitPowers` is not nullptr (as much room), each value's token's
-// unit power too (cellValueAndUnitPower).
-int parseRowValues(GridLogReader& reader, bool rowsStartWithLabel, double* values, int* unitPowers = nullptr);
+// Where `decimals` is not nullptr (as much room), the decimal of each
+// value's token too (cellValueAndDecimal).
+int parseRowValues(GridLogReader& reader, bool rowsStartWithLabel, double* values, CellDecimal* decimals = nullptr);
 
 // True when the current line has no token or contains "---".
 bool isBlockTerminator(const GridLogReader& reader);

@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "gridlog/tokenDecimal.h"
+
 namespace gridcmp {
 
 // gridcmp's stated capacity: grids of up to 400 columns.
@@ -15,12 +17,12 @@ struct RowValues {
     // keeps them (valid until the reader's next line).
     const double* values;
     int count = 0;
-    // For a client that asks (by allocating unitStorage, as large as
-    // storage): the power of ten of each value's token's last digit
-    // (cellValueAndUnitPower), where the reader converted the row itself;
+    // For a client that asks (by allocating decimalStorage, as large as
+    // storage): the decimal each value's token was written as
+    // (cellValueAndDecimal), where the reader converted the row itself;
     // nullptr where it did not (a supply converted the line).
-    std::unique_ptr<int[]> unitStorage;
-    const int* unitPowers = nullptr;
+    std::unique_ptr<CellDecimal[]> decimalStorage;
+    const CellDecimal* decimals = nullptr;
 };
 
 }  // namespace gridcmp

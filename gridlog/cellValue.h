@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "gridlog/decimalToDouble.h"
+#include "gridlog/tokenDecimal.h"
 #include "platform/exactDoubles.h"
 #include "platform/fastPaths.h"
 
@@ -101,14 +102,10 @@ inline DigitRun readDigitRun(const char* p) {
 // than five digits.
 double otherCellValue(const char* token);
 
-// What cellValue gives where a token is not a plain decimal of at most 19
-// digits.
-constexpr int kNoUnitPower = -100000000;
-
 namespace cellvalue_detail {
 
-template <bool kWithUnitPower>
-inline double convertCell(const char* token, int* unitPower) {
+template <bool kWithDecimal>
+inline double convertCell(const char* token, CellDecimal* decimal) {
     const char* p = token;
     bool negative = *p == '-';
     p += negative;
@@ -140,18 +137,18 @@ inline double convertCell(const char* token, int* unitPower) {
         const char* exponentStart = p;
         while (isDigit(*p) && p - exponentStart < kMostExponentDigits) exponent = exponent * 10 + (*p++ - '0');
         if (p == exponentStart) {  // "1e": strtod takes "1"
-            if (kWithUnitPower) *unitPower = kNoUnitPower;
+            if (kWithDecimal) *decimal = CellDecimal{0, kNoUnitPower};
             return otherCellValue(token);
         }
         exponent = negativeExponent ? -exponent : exponent;
     }
     // Declined: no digit, more after the number, or more digits than 64 bits hold.
     if ((*p != ' ' && *p != '\0') || digits == 0 || digits > kMostDigits) {
-        if (kWithUnitPower) *unitPower = kNoUnitPower;
+        if (kWithDecimal) *decimal = CellDecimal{0, kNoUnitPower};
         return otherCellValue(token);
     }
     int powerOfTen = exponent - fractionDigits;
-    if (kWithUnitPower) *unitPower = powerOfTen;
+    if (kWithDecimal) *decimal = CellDecimal{mantissa, powerOfTen};
     std::uint64_t bits;
     // Fifteen digits are always an exact double (below 2^53); deciding by
     // their count rather than their value sends every token of a column
@@ -181,11 +178,11 @@ inline double convertCell(const char* token, int* unitPower) {
 // taken (decimal, hex, inf, nan), 0.0 when there is none.
 inline double cellValue(const char* token) { return cellvalue_detail::convertCell<false>(token, nullptr); }
 
-// The same, and the power of ten of the token's last digit (the value is
-// its digits times 10^unitPower) where the token is a plain decimal of at
-// most 19 digits, leading zeros counted; else kNoUnitPower.
-inline double cellValueAndUnitPower(const char* token, int& unitPower) {
-    return cellvalue_detail::convertCell<true>(token, &unitPower);
+// The same, and the decimal the token was written as, as tokenDecimal reads
+// it, where the token is a plain decimal of at most 19 digits (here leading
+// zeros counted); else unitPower kNoUnitPower.
+inline double cellValueAndDecimal(const char* token, CellDecimal& decimal) {
+    return cellvalue_detail::convertCell<true>(token, &decimal);
 }
 
 }  // namespace gridcmp

@@ -11,8 +11,10 @@ bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
 }  // namespace
 
-TokenDecimal tokenDecimal(const char* token) {
-    TokenDecimal decimal{false, 0, 0, 0};
+CellDecimal tokenDecimal(const char* token, int* significantDigits) {
+    CellDecimal decimal{0, kNoUnitPower};
+    int significant = 0;
+    if (significantDigits) *significantDigits = 0;
     const char* p = token;
     p += *p == '-' || *p == '+';
     int digitsSeen = 0;
@@ -26,11 +28,10 @@ TokenDecimal tokenDecimal(const char* token) {
         if (!isDigit(*p)) break;
         ++digitsSeen;
         fractionDigits += point;
-        if (decimal.significantDigits == 0 && *p == '0') continue;  // leading zeros say nothing
-        if (++decimal.significantDigits <= kMostDigits) {
-            decimal.digits = decimal.digits * 10 + static_cast<unsigned>(*p - '0');
-        }
+        if (significant == 0 && *p == '0') continue;  // leading zeros say nothing
+        if (++significant <= kMostDigits) decimal.digits = decimal.digits * 10 + static_cast<unsigned>(*p - '0');
     }
+    if (significantDigits) *significantDigits = significant;
     if (digitsSeen == 0) return decimal;
     int exponent = 0;
     if ((*p | 0x20) == 'e') {
@@ -42,38 +43,9 @@ TokenDecimal tokenDecimal(const char* token) {
         if (p == start) return decimal;
         exponent = negative ? -exponent : exponent;
     }
-    if (*p != ' ' && *p != '\0') return decimal;
+    if ((*p != ' ' && *p != '\0') || significant > kMostDigits) return decimal;
     decimal.unitPower = exponent - fractionDigits;
-    decimal.plain = decimal.significantDigits <= kMostDigits;
     return decimal;
-}
-
-bool tokenUnitPower(const char* token, int& unitPower) {
-    const char* p = token;
-    p += *p == '-' || *p == '+';
-    const char* start = p;
-    while (isDigit(*p)) ++p;
-    int integerDigits = static_cast<int>(p - start);
-    int fractionDigits = 0;
-    if (*p == '.') {
-        const char* fraction = ++p;
-        while (isDigit(*p)) ++p;
-        fractionDigits = static_cast<int>(p - fraction);
-    }
-    if (integerDigits + fractionDigits == 0 || integerDigits + fractionDigits > kMostDigits) return false;
-    int exponent = 0;
-    if ((*p | 0x20) == 'e') {
-        ++p;
-        bool negative = *p == '-';
-        p += *p == '-' || *p == '+';
-        const char* digits = p;
-        while (isDigit(*p) && p - digits < kMostExponentDigits) exponent = exponent * 10 + (*p++ - '0');
-        if (p == digits) return false;
-        exponent = negative ? -exponent : exponent;
-    }
-    if (*p != ' ' && *p != '\0') return false;
-    unitPower = exponent - fractionDigits;
-    return true;
 }
 
 }  // namespace gridcmp
