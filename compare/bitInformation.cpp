@@ -3,10 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "compare/bitCountsLoop.h"
+#include "platform/cpuFeatures.h"
 #include "platform/doubleBits.h"
 #include "platform/portableMath.h"
 
 namespace gridcmp {
+
+#if GRIDCMP_HAVE_AVX2
+void addWordsToPlanesAvx2(std::uint64_t (*planes)[4], const std::uint64_t* words, int n, bool adjacentAnds);
+#endif
 
 namespace {
 
@@ -31,24 +37,6 @@ inline std::uint64_t countingWord(std::uint64_t bits) {
     return (bits & kSignAndMantissa) | (negative << 62) | (magnitude << 52);
 }
 
-// Adds `carry` at plane k of lane 0: a binary addition, plane by plane.
-inline void addAtPlane(PositionCounter& counter, int k, std::uint64_t carry) {
-    while (carry) {
-        std::uint64_t next = counter.planes[k][0] & carry;
-        counter.planes[k][0] ^= carry;
-        carry = next;
-        ++k;
-    }
-}
-
-// A carry-save adder: the sum of three words per position, as a low and a
-// high bit.
-inline void carrySave(std::uint64_t& high, std::uint64_t& low, std::uint64_t a, std::uint64_t b, std::uint64_t c) {
-    std::uint64_t u = a ^ b;
-    high = (a & b) | (u & c);
-    low = u ^ c;
-}
-
 // The planes added into the plain counts, and emptied.
 void drain(PositionCounter& counter) {
     int used = 0;
@@ -67,86 +55,50 @@ void drain(PositionCounter& counter) {
     counter.words = 0;
 }
 
-// Adds word(0) ... word(n - 1) (Harley and Seal's method): sixteen words at
-// a time through a tree of carry-save adders into the four lowest planes,
-// each sixteenth carried on into the planes above, in four lanes side by
-// side (64 words a step: lane l takes every fourth word from l on); then
-// eight at a time in lane 0, then one by one.
-template <typename Word>
-void addWords(PositionCounter& counter, int n, Word word) {
-    constexpr int kLanes = PositionCounter::kLanes;
+using AddWordsToPlanes = void (*)(std::uint64_t (*)[kCountLanes], const std::uint64_t*, int, bool);
+
+void addWordsToPlanesPlain(std::uint64_t (*planes)[kCountLanes], const std::uint64_t* words, int n, bool ands) {
+    addWordsToPlanes(planes, words, n, ands);
+}
+
+// The widest path the processor has, taken once at start.
+AddWordsToPlanes widestPath() {
+#if GRIDCMP_HAVE_AVX2
+    if (processorHasAvx2()) return addWordsToPlanesAvx2;
+#endif
+    return addWordsToPlanesPlain;
+}
+
+AddWordsToPlanes addWordsPath = widestPath();
+
+static_assert(PositionCounter::kLanes == kCountLanes, "the planes' lanes are the loop's");
+
+// Adds n words (or the ANDs of n adjacent pairs), the planes drained
+// whenever they could overflow.
+void addWords(PositionCounter& counter, const std::uint64_t* words, int n, bool adjacentAnds) {
     int i = 0;
     while (i < n) {
         if (counter.words >= kMostUndrained) drain(counter);
         int chunk = static_cast<int>(std::min<long long>(n - i, kMostUndrained - counter.words));
-        int end = i + chunk;
         counter.words += chunk;
-        std::uint64_t ones[kLanes], twos[kLanes], fours[kLanes], eights[kLanes];
-        for (int l = 0; l < kLanes; ++l) {
-            ones[l] = counter.planes[0][l];
-            twos[l] = counter.planes[1][l];
-            fours[l] = counter.planes[2][l];
-            eights[l] = counter.planes[3][l];
-        }
-        for (; i + 16 * kLanes <= end; i += 16 * kLanes) {
-            std::uint64_t sixteens[kLanes];
-            for (int l = 0; l < kLanes; ++l) {
-                auto at = [&](int k) { return word(i + kLanes * k + l); };
-                std::uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB;
-                carrySave(twosA, ones[l], ones[l], at(0), at(1));
-                carrySave(twosB, ones[l], ones[l], at(2), at(3));
-                carrySave(foursA, twos[l], twos[l], twosA, twosB);
-                carrySave(twosA, ones[l], ones[l], at(4), at(5));
-                carrySave(twosB, ones[l], ones[l], at(6), at(7));
-                carrySave(foursB, twos[l], twos[l], twosA, twosB);
-                carrySave(eightsA, fours[l], fours[l], foursA, foursB);
-                carrySave(twosA, ones[l], ones[l], at(8), at(9));
-                carrySave(twosB, ones[l], ones[l], at(10), at(11));
-                carrySave(foursA, twos[l], twos[l], twosA, twosB);
-                carrySave(twosA, ones[l], ones[l], at(12), at(13));
-                carrySave(twosB, ones[l], ones[l], at(14), at(15));
-                carrySave(foursB, twos[l], twos[l], twosA, twosB);
-                carrySave(eightsB, fours[l], fours[l], foursA, foursB);
-                carrySave(sixteens[l], eights[l], eights[l], eightsA, eightsB);
-            }
-            for (int k = 4; sixteens[0] | sixteens[1] | sixteens[2] | sixteens[3]; ++k) {
-                for (int l = 0; l < kLanes; ++l) {
-                    std::uint64_t next = counter.planes[k][l] & sixteens[l];
-                    counter.planes[k][l] ^= sixteens[l];
-                    sixteens[l] = next;
-                }
-            }
-        }
-        for (; i + 8 <= end; i += 8) {
-            std::uint64_t twosA, twosB, foursA, foursB, carried;
-            carrySave(twosA, ones[0], ones[0], word(i), word(i + 1));
-            carrySave(twosB, ones[0], ones[0], word(i + 2), word(i + 3));
-            carrySave(foursA, twos[0], twos[0], twosA, twosB);
-            carrySave(twosA, ones[0], ones[0], word(i + 4), word(i + 5));
-            carrySave(twosB, ones[0], ones[0], word(i + 6), word(i + 7));
-            carrySave(foursB, twos[0], twos[0], twosA, twosB);
-            carrySave(carried, fours[0], fours[0], foursA, foursB);
-            // The eighths into plane 3, whose lane 0 is held in eights[0].
-            std::uint64_t next = eights[0] & carried;
-            eights[0] ^= carried;
-            if (next) addAtPlane(counter, 4, next);
-        }
-        for (int l = 0; l < kLanes; ++l) {
-            counter.planes[0][l] = ones[l];
-            counter.planes[1][l] = twos[l];
-            counter.planes[2][l] = fours[l];
-            counter.planes[3][l] = eights[l];
-        }
-        for (; i < end; ++i) addAtPlane(counter, 0, word(i));
+        addWordsPath(counter.planes, words + i, chunk, adjacentAnds);
+        i += chunk;
     }
+}
+
+// Adds one word.
+void addWord(PositionCounter& counter, std::uint64_t word) {
+    if (counter.words >= kMostUndrained) drain(counter);
+    ++counter.words;
+    addAtPlane(counter.planes, 0, word);
 }
 
 // Adds a run of n adjacent finite values' words (n >= 1).
 void countRun(BitPairCounter& counter, const std::uint64_t* words, int n) {
-    addWords(counter.all, n, [words](int i) { return words[i]; });
-    addWords(counter.firsts, 1, [words](int) { return words[0]; });
-    addWords(counter.lasts, 1, [words, n](int) { return words[n - 1]; });
-    addWords(counter.both, n - 1, [words](int i) { return words[i] & words[i + 1]; });
+    addWords(counter.all, words, n, false);
+    addWord(counter.firsts, words[0]);
+    addWord(counter.lasts, words[n - 1]);
+    addWords(counter.both, words, n - 1, true);
     counter.pairs += n - 1;
 }
 
@@ -159,6 +111,13 @@ double caseInformation(double p, double firstMarginal, double secondMarginal) {
 }
 
 }  // namespace
+
+bool countBitsWide(bool wide) {
+    AddWordsToPlanes path = wide ? widestPath() : addWordsToPlanesPlain;
+    if (wide && path == addWordsToPlanesPlain) return false;
+    addWordsPath = path;
+    return true;
+}
 
 void countRowPairs(BitPairCounter& counter, const double* values, int count) {
     if (count <= 0) return;

@@ -6,8 +6,9 @@
 // most significant first.
 //
 // Counting is bit-sliced: words are added into a counter kept as binary
-// digit planes by carry-save adders (eight words at a time), so that a value
-// costs a few word operations, not one per position.
+// digit planes by carry-save adders (sixteen words at a time, in four lanes;
+// with AVX2 where the processor has it), so that a value costs a few word
+// operations, not one per position.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,12 @@ void countRowPairs(BitPairCounter& counter, const double* values, int count);
 
 // Adds what the counter gathered to `counts`, and empties the counter.
 void flushBitPairs(BitPairCounter& counter, BitPairCounts& counts);
+
+// Counts with the widest instructions the processor has (AVX2; the default),
+// or with the target's baseline alone: the same counts. false, and nothing
+// changed, where there is no wider path. Not to be called while another
+// thread counts; for tests.
+bool countBitsWide(bool wide);
 
 // Adds `from` to `into`.
 void addBitPairCounts(BitPairCounts& into, const BitPairCounts& from);

@@ -13,28 +13,28 @@ namespace {
 
 constexpr int kFullPrecisionDigits = 17;
 
-// Finds where the row's tokens start (the label's first); returns how many,
-// at most count + 1.
-int rowTokens(BlockStatistics& statistics, const RowText& row) {
+// Where each value's token starts in the row's line: as the reader found
+// them, or found here; sets `count` to how many values have a token.
+const std::uint32_t* valueStarts(BlockStatistics& statistics, const RowText& row, int& count) {
+    count = row.count;
+    if (row.starts) return row.starts;
     std::size_t wanted = static_cast<std::size_t>(row.count) + 2 + kTokenStartsSlack;
     if (statistics.tokenStarts.size() < wanted) statistics.tokenStarts.resize(wanted);
-    return findTokenStarts(row.line, row.length, statistics.tokenStarts.data(), row.count + 1);
+    int tokens = findTokenStarts(row.line, row.length, statistics.tokenStarts.data(), row.count + 1);
+    count = std::min(count, tokens - 1);  // the label's first
+    return statistics.tokenStarts.data() + 1;
 }
 
-// Where token i (the label is 0) may end: the next token's start, or the
-// line's end; a token is at most this minus its start, less one, long.
-std::size_t tokenRoom(const BlockStatistics& statistics, int i, int tokens, const RowText& row) {
-    return i + 1 < tokens ? statistics.tokenStarts[i + 1] : row.length + 1;
-}
-
-// Notes an original token of 17 significant digits or more.
+// Notes an original token of 17 significant digits or more: only a token
+// with room for as many characters can be one.
 void lookForFullPrecision(BlockStatistics& statistics, const RowText& row) {
-    int tokens = rowTokens(statistics, row);
-    for (int i = 1; i < tokens; ++i) {
-        std::uint32_t start = statistics.tokenStarts[i];
-        if (tokenRoom(statistics, i, tokens, row) - start <= kFullPrecisionDigits) continue;  // too short
+    int count;
+    const std::uint32_t* starts = valueStarts(statistics, row, count);
+    for (int i = 0; i < count; ++i) {
+        std::size_t end = i + 1 < count ? starts[i + 1] : row.length + 1;
+        if (end - starts[i] <= kFullPrecisionDigits) continue;
         int significantDigits;
-        tokenDecimal(row.line + start, &significantDigits);
+        tokenDecimal(row.line + starts[i], &significantDigits);
         if (significantDigits >= kFullPrecisionDigits) {
             statistics.originalAtFullPrecision = true;
             return;
@@ -52,14 +52,11 @@ void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
     if (carried >= kMantissaPositions) return;
     const CellDecimal* decimals = row.decimals;
     int count = row.count;
-    int tokens = -1;  // not looked for yet
+    const std::uint32_t* starts = nullptr;  // not looked for yet
     if (!decimals) {
-        tokens = rowTokens(statistics, row);
-        count = std::min(count, tokens - 1);
+        starts = valueStarts(statistics, row, count);
         if (statistics.rowDecimals.size() < static_cast<std::size_t>(count)) statistics.rowDecimals.resize(count);
-        for (int i = 0; i < count; ++i) {
-            statistics.rowDecimals[i] = tokenDecimal(row.line + statistics.tokenStarts[i + 1]);
-        }
+        for (int i = 0; i < count; ++i) statistics.rowDecimals[i] = tokenDecimal(row.line + starts[i]);
         decimals = statistics.rowDecimals.data();
     }
     for (int i = firstUnsureValue(row.values, decimals, 0, count, carried); i < count;
@@ -69,9 +66,9 @@ void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
             // The reader's conversion takes only the plainest tokens (at
             // most 19 digits with leading zeros, no '+'): the others are read
             // here.
-            if (tokens < 0) tokens = rowTokens(statistics, row);
-            if (i + 1 >= tokens) break;
-            decimal = tokenDecimal(row.line + statistics.tokenStarts[i + 1]);
+            int tokens;
+            if (!starts) starts = valueStarts(statistics, row, tokens);
+            decimal = tokenDecimal(row.line + starts[i]);
         }
         if (keepsToken(row.values[i], decimal, carried)) continue;
         carried = carriedBits(row.values[i], decimal, carried + 1);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "compare/BlockStatistics.h"
 
@@ -18,6 +19,7 @@ struct RowText {
     const double* values;
     int count;
     const CellDecimal* decimals;  // of each value's token, where the reader gave them; else nullptr
+    const std::uint32_t* starts;  // where each value's token starts in `line`, where the reader gave them; else nullptr
 };
 
 // Adds a compared row pair: the adjacent pairs of every value of the

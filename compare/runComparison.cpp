@@ -156,8 +156,10 @@ RunEnd compareRowPair(Run& run) {
                                           RowAt{run.rows + 1, original.lineNumber(), quantized.lineNumber()});
     if (run.statistics && run.statistics->settings.bits) {
         addRowBits(*run.statistics,
-                   RowText{original.line(), original.lineLength(), s, run.originalRow.count, nullptr},
-                   RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.decimals});
+                   RowText{original.line(), original.lineLength(), s, run.originalRow.count, nullptr,
+                           run.originalRow.tokenStarts},
+                   RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.decimals,
+                           run.quantizedRow.tokenStarts});
     }
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {

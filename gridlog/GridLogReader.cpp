@@ -279,10 +279,12 @@ void parseRow(GridLogReader& reader, RowValues& row, bool rowsStartWithLabel) {
         count = reader.current_.valueCount;
         row.values = reader.current_.values;
         row.decimals = nullptr;
+        row.tokenStarts = nullptr;
     } else {
         count = parseRowValues(reader, rowsStartWithLabel, row.storage.get(), row.decimalStorage.get());
         row.values = row.storage.get();
         row.decimals = row.decimalStorage.get();
+        row.tokenStarts = reader.tokenStarts_.get() + (rowsStartWithLabel ? 1 : 0);
     }
     if (count < 0) {
         row.count = 0;

@@ -1,6 +1,7 @@
 // The cell values of one data row.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "gridlog/tokenDecimal.h"
@@ -23,6 +24,9 @@ struct RowValues {
     // nullptr where it did not (a supply converted the line).
     std::unique_ptr<CellDecimal[]> decimalStorage;
     const CellDecimal* decimals = nullptr;
+    // Where each value's token starts in the reader's line, where the reader
+    // split the row itself (valid until its next line); else nullptr.
+    const std::uint32_t* tokenStarts = nullptr;
 };
 
 }  // namespace gridcmp
