@@ -86,6 +86,7 @@ void startStatistics(BlockStatistics& statistics) {
     statistics.originalBitCounter = BitPairCounter();
     statistics.quantizedBitCounter = BitPairCounter();
     statistics.originalAtFullPrecision = false;
+    statistics.pastFirstBitsBlock = false;
 }
 
 namespace {

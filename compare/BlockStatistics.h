@@ -158,13 +158,15 @@ struct BlockStatistics {
     double previousErrorSum = 0.0;  // their sum
     std::vector<RowSums> rowsToWeigh;
     // With settings.bits: the bits being counted in this block, where the
-    // tokens of a row start, and whether an original token had 17
-    // significant digits or more (then the original is at full precision).
+    // tokens of a row start, whether an original token had 17 significant
+    // digits or more (then the original is at full precision), and whether a
+    // block has been merged.
     BitPairCounter originalBitCounter;
     BitPairCounter quantizedBitCounter;
     std::vector<std::uint32_t> tokenStarts;
     std::vector<CellDecimal> rowDecimals;  // a quantized row's, where the reader gave none
     bool originalAtFullPrecision = false;
+    bool pastFirstBitsBlock = false;
 };
 
 // Starts a run: everything empty but the settings.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gridlog/cellValue.h"
 #include "gridlog/decimalToDouble.h"
 #include "platform/doubleBits.h"
 
@@ -122,8 +123,7 @@ bool withinExactly(double r, std::uint64_t digits, int unitPower) {
 }
 
 // 10^k for k from 0 to 22, each an exact double.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr const double* kPowersOfTen = cellvalue_detail::kExactPowersOfTen;
 
 // r / 10^u, with at most two roundings; false where u is out of reach.
 bool scaledToUnit(double r, int unitPower, double& scaled) {
@@ -172,6 +172,27 @@ bool decidedNearDigits(double r, std::uint64_t digits, int unitPower, bool& with
     return std::fabs(distance - 0.5) > slack;
 }
 
+// Decides |r - D 10^u| <= 10^u / 2 exactly for D below 2^52 and |u| up to
+// 22: 2r against (2D -+ 1) 10^u, where one side is an exact double and the
+// other the exact product of two, held as two doubles. Their difference
+// keeps its sign through its two roundings: the first is exact wherever the
+// two are within a factor of 2 of each other, and elsewhere too far apart for
+// the product's error to matter; a rounding turns no number into 0.
+bool withinShortDecimal(double r, std::uint64_t digits, int unitPower) {
+    double lower = 2.0 * static_cast<double>(digits) - 1.0;  // exact below 2^53
+    double upper = 2.0 * static_cast<double>(digits) + 1.0;
+    double twice = 2.0 * r;
+    if (unitPower <= 0) {  // 2r 10^-u against 2D -+ 1
+        double product, error;
+        exactProduct(twice, kPowersOfTen[-unitPower], product, error);
+        return (product - lower) + error >= 0.0 && (product - upper) + error <= 0.0;
+    }
+    double lowProduct, lowError, highProduct, highError;  // 2r against (2D -+ 1) 10^u
+    exactProduct(lower, kPowersOfTen[unitPower], lowProduct, lowError);
+    exactProduct(upper, kPowersOfTen[unitPower], highProduct, highError);
+    return (twice - lowProduct) - lowError >= 0.0 && (twice - highProduct) - highError <= 0.0;
+}
+
 }  // namespace
 
 std::uint64_t roundedToMantissaBits(std::uint64_t bits, int p) {
@@ -192,6 +213,9 @@ bool keepsToken(double value, CellDecimal decimal, int p) {
     if (unitPower == kNoUnitPower || digits == 0) return false;
     double r = fromBits(roundedToMantissaBits(bitsOf(std::fabs(value)), p));
     if (!std::isfinite(r)) return false;
+    if (digits < (std::uint64_t{1} << 52) && unitPower >= -22 && unitPower <= 22) {
+        return withinShortDecimal(r, digits, unitPower);
+    }
     // In double arithmetic where it can tell: r 10^-u against D, which few
     // roundings can blur only within a hair of the half unit.
     bool within;
@@ -221,20 +245,22 @@ namespace {
 // the products that build them are within 1e-13 of the exact values, and
 // the margin covers them and a test's own roundings.
 constexpr int kLowestUnit = -300;  // normal doubles all through
-constexpr int kHighestUnit = 310;
+constexpr int kHighestUnit = 307;
 
 struct HalfUnits {
     double values[kHighestUnit - kLowestUnit + 1];
-    HalfUnits() {
-        double up = 0.5;
-        for (int k = 0; k <= kHighestUnit; ++k, up *= 10.0) values[k - kLowestUnit] = up;
-        double down = 0.5;
-        for (int k = 0; k >= kLowestUnit; --k, down /= 10.0) values[k - kLowestUnit] = down;
-        for (double& value : values) value *= 1.0 - 1e-9;
-    }
 };
 
-const HalfUnits kHalfUnits;
+constexpr HalfUnits makeHalfUnits() {
+    HalfUnits units{};
+    double up = 0.5;
+    for (int k = 0; k <= kHighestUnit; ++k, up *= 10.0) units.values[k - kLowestUnit] = up * (1.0 - 1e-9);
+    double down = 0.5;
+    for (int k = 0; k >= kLowestUnit; --k, down /= 10.0) units.values[k - kLowestUnit] = down * (1.0 - 1e-9);
+    return units;
+}
+
+constexpr HalfUnits kHalfUnits = makeHalfUnits();
 
 // surelyKeepsToken with `dropped` = 52 - p mantissa bits dropped: in units
 // of the value's last place, rounding moves it by the lesser of the dropped

@@ -25,17 +25,24 @@ const std::uint32_t* valueStarts(BlockStatistics& statistics, const RowText& row
     return statistics.tokenStarts.data() + 1;
 }
 
-// Notes an original token of 17 significant digits or more: only a token
-// with room for as many characters can be one.
+// Whether a token is written in hex: the double itself, at full precision.
+bool isHex(const char* token) {
+    token += *token == '-' || *token == '+';
+    return token[0] == '0' && (token[1] | 0x20) == 'x';
+}
+
+// Notes an original token of a finite value with 17 significant digits or
+// more, or in hex: only a token with room for 17 characters can be one.
 void lookForFullPrecision(BlockStatistics& statistics, const RowText& row) {
     int count;
     const std::uint32_t* starts = valueStarts(statistics, row, count);
     for (int i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? starts[i + 1] : row.length + 1;
-        if (end - starts[i] <= kFullPrecisionDigits) continue;
+        if (end - starts[i] <= kFullPrecisionDigits || !std::isfinite(row.values[i])) continue;
+        const char* token = row.line + starts[i];
         int significantDigits;
-        tokenDecimal(row.line + starts[i], &significantDigits);
-        if (significantDigits >= kFullPrecisionDigits) {
+        tokenDecimal(token, &significantDigits);
+        if (significantDigits >= kFullPrecisionDigits || isHex(token)) {
             statistics.originalAtFullPrecision = true;
             return;
         }
@@ -78,10 +85,14 @@ void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
 
 }  // namespace
 
-void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized) {
+void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized, bool firstRow) {
     countRowPairs(statistics.originalBitCounter, original.values, original.count);
     countRowPairs(statistics.quantizedBitCounter, quantized.values, quantized.count);
-    if (!statistics.originalAtFullPrecision) lookForFullPrecision(statistics, original);
+    // Every row of the first block, then the first of each: an original
+    // rendered short everywhere is not looked at token by token to its end.
+    if (!statistics.originalAtFullPrecision && (firstRow || !statistics.pastFirstBitsBlock)) {
+        lookForFullPrecision(statistics, original);
+    }
     addCarriedBits(statistics, quantized);
 }
 
@@ -93,6 +104,7 @@ void mergeBlockBits(BlockStatistics& statistics) {
     addBitPairCounts(run.originalPairs, block.originalPairs);
     addBitPairCounts(run.quantizedPairs, block.quantizedPairs);
     run.carriedBits = std::max(run.carriedBits, block.carriedBits);
+    statistics.pastFirstBitsBlock = true;
 }
 
 BitFigures bitFiguresOf(const StatisticsPart& part, double level) {

@@ -25,8 +25,10 @@ struct RowText {
 // Adds a compared row pair: the adjacent pairs of every value of the
 // original's row, those of the quantized row, and the bits its tokens carry;
 // and, until one is found, whether an original token has 17 significant
-// digits. Allocates room for the widest row the first time (std::bad_alloc).
-void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized);
+// digits (in every row of the first block, then in the first row of each,
+// `firstRow`). Allocates room for the widest row the first time
+// (std::bad_alloc).
+void addRowBits(BlockStatistics& statistics, const RowText& original, const RowText& quantized, bool firstRow);
 
 // At the end of a block: its counts into the block part and the run's.
 void mergeBlockBits(BlockStatistics& statistics);

@@ -159,7 +159,8 @@ RunEnd compareRowPair(Run& run) {
                    RowText{original.line(), original.lineLength(), s, run.originalRow.count, nullptr,
                            run.originalRow.tokenStarts},
                    RowText{quantized.line(), quantized.lineLength(), q, run.columns, run.quantizedRow.decimals,
-                           run.quantizedRow.tokenStarts});
+                           run.quantizedRow.tokenStarts},
+                   run.rows == 0);
     }
     if (run.rows == 0) run.rowsWanted = run.receiver.wantsRowsOf(original.timeLabel());
     if (run.rowsWanted) {

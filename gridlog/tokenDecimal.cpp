@@ -1,13 +1,17 @@
 #include "gridlog/tokenDecimal.h"
 
+#include "gridlog/cellValue.h"
+
 namespace gridcmp {
 
 namespace {
 
-constexpr int kMostDigits = 19;  // more could overflow 64 bits
-constexpr int kMostExponentDigits = 5;
+using cellvalue_detail::isDigit;
+using cellvalue_detail::kMostDigits;
 
-bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+// Exponents beyond this make every value of 19 digits 0 or infinite: larger
+// ones are taken as this (atof reads any count of digits).
+constexpr int kLargestExponent = 10000000;
 
 }  // namespace
 
@@ -39,10 +43,14 @@ CellDecimal tokenDecimal(const char* token, int* significantDigits) {
         bool negative = *p == '-';
         p += *p == '-' || *p == '+';
         const char* start = p;
-        while (isDigit(*p) && p - start < kMostExponentDigits) exponent = exponent * 10 + (*p++ - '0');
+        for (; isDigit(*p); ++p) {
+            exponent = exponent < kLargestExponent ? exponent * 10 + (*p - '0') : kLargestExponent;
+        }
         if (p == start) return decimal;
         exponent = negative ? -exponent : exponent;
     }
+    // A carriage return ending the line is the line's end, not the number's.
+    if (*p == '\r' && p[1] == '\0') ++p;
     if ((*p != ' ' && *p != '\0') || significant > kMostDigits) return decimal;
     decimal.unitPower = exponent - fractionDigits;
     return decimal;

@@ -16,11 +16,12 @@ struct CellDecimal {
     int unitPower;         // the power of ten of the last digit written: the value is digits * 10^unitPower
 };
 
-// Reads the token that starts at `token` and ends at the next blank or NUL:
-// an optional sign, digits with at most one point, an optional exponent
-// (e or E, an optional sign, one to five digits); anything else is not a
-// plain decimal. Where `significantDigits` is given, sets it to the count of
-// digits from the first non-zero one (also past 19). Allocates nothing.
+// Reads the token that starts at `token` and ends at the next blank or NUL
+// (or a carriage return that ends the line): an optional sign, digits with
+// at most one point, an optional exponent (e or E, an optional sign,
+// digits); anything else is not a plain decimal. Where `significantDigits`
+// is given, sets it to the count of digits from the first non-zero one (also
+// past 19). Allocates nothing.
 CellDecimal tokenDecimal(const char* token, int* significantDigits = nullptr);
 
 }  // namespace gridcmp
