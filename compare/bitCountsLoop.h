@@ -25,6 +25,21 @@ inline void carrySave(std::uint64_t& high, std::uint64_t& low, std::uint64_t a, 
     low = u ^ c;
 }
 
+// Eight words through a tree of carry-save adders into the three lowest
+// planes of one lane: returns the carry out of the fours, the eighths.
+template <typename Word>
+inline std::uint64_t addEight(std::uint64_t& ones, std::uint64_t& twos, std::uint64_t& fours, Word at) {
+    std::uint64_t twosA, twosB, foursA, foursB, eights;
+    carrySave(twosA, ones, ones, at(0), at(1));
+    carrySave(twosB, ones, ones, at(2), at(3));
+    carrySave(foursA, twos, twos, twosA, twosB);
+    carrySave(twosA, ones, ones, at(4), at(5));
+    carrySave(twosB, ones, ones, at(6), at(7));
+    carrySave(foursB, twos, twos, twosA, twosB);
+    carrySave(eights, fours, fours, foursA, foursB);
+    return eights;
+}
+
 // Adds `carry` at plane k of lane 0: a binary addition, plane by plane.
 inline void addAtPlane(std::uint64_t (*planes)[kCountLanes], int k, std::uint64_t carry) {
     while (carry) {
@@ -56,21 +71,8 @@ inline void addToPlanes(std::uint64_t (*planes)[kCountLanes], int n, Word word) 
         std::uint64_t sixteens[kCountLanes];
         for (int l = 0; l < kCountLanes; ++l) {
             auto at = [&](int k) { return word(i + kCountLanes * k + l); };
-            std::uint64_t twosA, twosB, foursA, foursB, eightsA, eightsB;
-            carrySave(twosA, ones[l], ones[l], at(0), at(1));
-            carrySave(twosB, ones[l], ones[l], at(2), at(3));
-            carrySave(foursA, twos[l], twos[l], twosA, twosB);
-            carrySave(twosA, ones[l], ones[l], at(4), at(5));
-            carrySave(twosB, ones[l], ones[l], at(6), at(7));
-            carrySave(foursB, twos[l], twos[l], twosA, twosB);
-            carrySave(eightsA, fours[l], fours[l], foursA, foursB);
-            carrySave(twosA, ones[l], ones[l], at(8), at(9));
-            carrySave(twosB, ones[l], ones[l], at(10), at(11));
-            carrySave(foursA, twos[l], twos[l], twosA, twosB);
-            carrySave(twosA, ones[l], ones[l], at(12), at(13));
-            carrySave(twosB, ones[l], ones[l], at(14), at(15));
-            carrySave(foursB, twos[l], twos[l], twosA, twosB);
-            carrySave(eightsB, fours[l], fours[l], foursA, foursB);
+            std::uint64_t eightsA = addEight(ones[l], twos[l], fours[l], at);
+            std::uint64_t eightsB = addEight(ones[l], twos[l], fours[l], [&](int k) { return at(8 + k); });
             carrySave(sixteens[l], eights[l], eights[l], eightsA, eightsB);
         }
         for (int k = 4; sixteens[0] | sixteens[1] | sixteens[2] | sixteens[3]; ++k) {
@@ -82,14 +84,7 @@ inline void addToPlanes(std::uint64_t (*planes)[kCountLanes], int n, Word word) 
         }
     }
     for (; i + 8 <= n; i += 8) {
-        std::uint64_t twosA, twosB, foursA, foursB, carried;
-        carrySave(twosA, ones[0], ones[0], word(i), word(i + 1));
-        carrySave(twosB, ones[0], ones[0], word(i + 2), word(i + 3));
-        carrySave(foursA, twos[0], twos[0], twosA, twosB);
-        carrySave(twosA, ones[0], ones[0], word(i + 4), word(i + 5));
-        carrySave(twosB, ones[0], ones[0], word(i + 6), word(i + 7));
-        carrySave(foursB, twos[0], twos[0], twosA, twosB);
-        carrySave(carried, fours[0], fours[0], foursA, foursB);
+        std::uint64_t carried = addEight(ones[0], twos[0], fours[0], [&](int k) { return word(i + k); });
         // The eighths into plane 3, whose lane 0 is held in eights[0].
         std::uint64_t next = eights[0] & carried;
         eights[0] ^= carried;

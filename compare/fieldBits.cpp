@@ -73,8 +73,8 @@ void addCarriedBits(BlockStatistics& statistics, const RowText& row) {
             // The reader's conversion takes only the plainest tokens (at
             // most 19 digits with leading zeros, no '+'): the others are read
             // here.
-            int tokens;
-            if (!starts) starts = valueStarts(statistics, row, tokens);
+            int withTokens;
+            if (!starts) starts = valueStarts(statistics, row, withTokens);  // the reader's: every value has one
             decimal = tokenDecimal(row.line + starts[i]);
         }
         if (keepsToken(row.values[i], decimal, carried)) continue;
