@@ -80,6 +80,10 @@ struct RunSummary {
     std::string lastNonfiniteLabel;
     long long zeroBlocks = 0;
     std::string firstZeroLabel;  // the first block with a quantized value of 0
+    // Blocks without a quantized 0 or a cell of nan or inf whose relative
+    // mean is not finite all the same: a term or their sum passed the
+    // largest double.
+    long long relativeOverflowBlocks = 0;
     // Blocks with rows that no weight was given for (beyond --row-weights'
     // lines, or more rows than can be kept for weighing): their weighted
     // figures, and the run's, are nan. The first such block and its rows.

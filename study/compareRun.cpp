@@ -102,8 +102,8 @@ void Collector::blockCompleted(const BlockResult& result) {
     if (block.nonfiniteQuantized > 0) {
         if (summary.nonfiniteBlocks++ == 0) summary.firstNonfiniteLabel = result.label;
         summary.lastNonfiniteLabel = result.label;
-    } else if (block.zeroQuantized > 0 && block.nonfiniteCells == 0 && !std::isfinite(relative)) {
-        ++summary.zeroBlocks;
+    } else if (block.nonfiniteCells == 0 && !std::isfinite(relative)) {
+        ++(block.zeroQuantized > 0 ? summary.zeroBlocks : summary.relativeOverflowBlocks);
     }
     if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;
     if (row.settings->bits && row.bits.bitsMargin < 0 && summary.firstBitsShortLabel.empty()) {

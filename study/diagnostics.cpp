@@ -222,6 +222,13 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
     return strictly(out, options);
 }
 
+// Whether the run's sums of |1 - s/q| are not finite for its quantized
+// values of 0 alone: it has some, and every block without one kept those
+// sums finite.
+bool notFiniteForZeros(const RunSummary& run) {
+    return run.statistics.zeroQuantized > 0 && run.relativeOverflowBlocks == 0;
+}
+
 // The run's figures that a sum past the largest double made inf or nan,
 // though every cell compared is finite: "rmse, bias"; empty if none.
 std::string overflowedFigures(const RunSummary& run) {
@@ -236,7 +243,7 @@ std::string overflowedFigures(const RunSummary& run) {
                                "absolute_mean_weighted", "relative_mean_weighted"}) {
         if (!weighted && std::strstr(figure, "_weighted")) continue;
         if (weightless && isWeightedFigure(figure)) continue;
-        bool zeros = isOfRelativeTerms(figure) && run.statistics.zeroQuantized > 0;  // not finite for them
+        bool zeros = isOfRelativeTerms(figure) && notFiniteForZeros(run);
         if (!zeros && !std::isfinite(runFigure(run, figure))) names += (names.empty() ? "" : ", ") + std::string(figure);
     }
     const Moments& moments = weighted ? run.statistics.weighted.moments : run.statistics.moments;
@@ -471,8 +478,15 @@ StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions&
     for (const RunSummary& run : runs) {
         RunVerdict judged;
         judged.diagnostics = runDiagnostics(run, options);
-        // What fails for the original fails every run.
+        // What fails for the original fails every run; a run that met its
+        // nan or inf itself names the first block where it did.
         addReasons(judged.reasons, verdict.original);
+        FirstNonfinite met = firstNonfiniteOriginal(run);
+        for (Reason& reason : judged.reasons) {
+            if (met.cell && std::strcmp(reason.kind, "nonfinite_original") == 0) {
+                reason.verdict = std::string("original ") + nonfiniteWord(met.value) + " from " + shownLabel(met.label);
+            }
+        }
         addReasons(judged.reasons, judged.diagnostics);
         // The first reason is the one the exit status tells.
         std::stable_sort(judged.reasons.begin(), judged.reasons.end(),
@@ -534,15 +548,23 @@ std::string gateText(const RunSummary& run, const Gate& gate, const GateOutcome&
     } else if (hasBlockFigure(gate.figure.c_str())) {
         text += "; no single block crossed it";
     }
-    // Why the figure is not finite, where the quantized run did not make it so.
+    // Why the figure is not finite, where the quantized run did not make it
+    // so (or not alone: the original may have been broken first).
     const StatisticsPart& statistics = run.statistics;
-    if (!std::isfinite(outcome.value) && statistics.nonfiniteQuantized == 0) {
-        if (statistics.nonfiniteOriginal > 0) {
-            text += "; because the original is not finite from '" + shownLabel(run.firstNonfiniteOriginalLabel) + "'";
-        } else if (statistics.zeroQuantized > 0 && isOfRelativeTerms(gate.figure.c_str())) {
-            text += "; not finite because " + std::to_string(statistics.zeroQuantized) +
-                    " quantized values are 0 (|1-s/q| is inf or nan there)";
+    if (std::isfinite(outcome.value)) return text;
+    if (statistics.nonfiniteOriginal > 0) {
+        text += "; because the original is not finite from '" + shownLabel(run.firstNonfiniteOriginalLabel) + "'";
+        if (statistics.nonfiniteQuantized > 0) {
+            text += ", and the run from '" + shownLabel(run.firstNonfiniteQuantizedLabel) + "'";
         }
+    } else if (statistics.nonfiniteQuantized > 0) {
+        return text;  // the run's own: said by its diagnostic
+    } else if (gate.figure == "max_relative" && statistics.zeroQuantized == statistics.cells) {
+        text += "; nan because every quantized value compared is 0 (no |1-s/q| to take the largest of)";
+    } else if (isOfRelativeTerms(gate.figure.c_str()) && statistics.zeroQuantized > 0) {
+        text += "; not finite because " + std::to_string(statistics.zeroQuantized) +
+                " quantized values are 0 (|1-s/q| is inf or nan there)";
+        if (!notFiniteForZeros(run)) text += ", and |1-s/q| passed the largest double in a block without one";
     }
     return text;
 }
