@@ -21,10 +21,17 @@ double rowWeight(const RowWeights& weights, long long row, long long rows) {
         }
         case RowWeights::Kind::perRow:
             return row >= 1 && static_cast<unsigned long long>(row) <= weights.values.size()
-                       ? weights.values[static_cast<std::size_t>(row - 1)]
+                       ? std::ldexp(weights.values[static_cast<std::size_t>(row - 1)], weights.exponent)
                        : std::nan("");
     }
     return 1.0;
+}
+
+void scaleRowWeights(RowWeights& weights) {
+    double largest = 0.0;
+    for (double value : weights.values) largest = value > largest ? value : largest;
+    bool far = largest > 0.0 && (largest < 0x1p-64 || largest > 0x1p64);
+    weights.exponent = far ? -std::ilogb(largest) : 0;
 }
 
 }  // namespace gridcmp

@@ -278,6 +278,7 @@ StudyCommand parseStudyOptions(int argc, char** argv, StudyOptions& options, std
                 if (choice == rowWeightsOption) {
                     if (!readRowWeights(optarg, options.statistics.weights.values, error)) return StudyCommand::usageError;
                     options.statistics.weights.kind = RowWeights::Kind::perRow;
+                    scaleRowWeights(options.statistics.weights);
                     options.rowWeightsFile = optarg;
                 }
                 break;
