@@ -12,11 +12,22 @@ namespace gridcmp {
 
 namespace {
 
+bool finiteMoments(const Moments& moments) {
+    return std::isfinite(moments.originalMean) && std::isfinite(moments.quantizedMean) &&
+           std::isfinite(moments.originalSquares) && std::isfinite(moments.quantizedSquares) &&
+           std::isfinite(moments.coSquares);
+}
+
 // Pools the moments of two disjoint sets of cells (the pairwise update):
-// deviations are taken from each set's own means, so nothing cancels.
+// deviations are taken from each set's own means, so nothing cancels. A set
+// that weighs nothing adds nothing, but a nan or inf among its cells (a row
+// weighed 0) makes the moments nan, as it makes the weighted sums.
 void mergeMoments(Moments& into, const Moments& from) {
-    if (from.weight == 0.0) return;
-    if (into.weight == 0.0) {
+    if (from.weight == 0.0) {
+        if (!finiteMoments(from)) into.originalSquares = into.quantizedSquares = into.coSquares = std::nan("");
+        return;
+    }
+    if (into.weight == 0.0 && finiteMoments(into)) {
         into = from;
         return;
     }
@@ -220,6 +231,33 @@ RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, 
     return RowErrors{digits, largestRatio, difference, over};
 }
 
+// Whether the `count` values are one finite value. Its mean is then that
+// value and its squares of deviations 0, which the rounding of its sum
+// would leave a little off (a frozen field then had a spread). Stops at the
+// first value that differs, so costs nothing where values vary.
+bool oneFiniteValue(const double* x, int count) {
+    if (count == 0 || !(std::fabs(x[0]) < HUGE_VAL)) return false;
+    int i = 1;
+    while (i < count && x[i] == x[0]) ++i;
+    return i == count;
+}
+
+// Moments whose first members are all `x`, or whose second are all `y`
+// (nan: not so): that member's mean is its value, its squares and the
+// co-squares 0.
+void holdOneValue(Moments& moments, double x, double y) {
+    if (!std::isnan(x)) {
+        moments.originalMean = x;
+        moments.originalSquares = 0.0;
+        moments.coSquares = 0.0;
+    }
+    if (!std::isnan(y)) {
+        moments.quantizedMean = y;
+        moments.quantizedSquares = 0.0;
+        moments.coSquares = 0.0;
+    }
+}
+
 // The moments of pairs (x, y) from their sums of squares and co-squares of
 // deviations from the means.
 Moments momentsOf(int count, double xMean, double yMean, DoublePair squares, double coSquares) {
@@ -290,12 +328,19 @@ void addErrorPairs(BlockStatistics& statistics, int count, double difference) {
         columnCoSquares += firstOf(column) * secondOf(column);
     }
     if (rowPairs > 0) {
-        mergeMoments(block.rowErrorPairs,
-                     momentsOf(rowPairs, firstOf(rowMeans), secondOf(rowMeans), rowSquares, rowCoSquares));
+        Moments moments = momentsOf(rowPairs, firstOf(rowMeans), secondOf(rowMeans), rowSquares, rowCoSquares);
+        bool left = oneFiniteValue(e, rowPairs);
+        bool right = oneFiniteValue(e + 1, rowPairs);
+        if (left || right) holdOneValue(moments, left ? e[0] : kNoValue, right ? e[1] : kNoValue);
+        mergeMoments(block.rowErrorPairs, moments);
     }
     if (columnPairs > 0) {
-        mergeMoments(block.columnErrorPairs, momentsOf(columnPairs, firstOf(columnMeans), secondOf(columnMeans),
-                                                       columnSquares, columnCoSquares));
+        Moments moments =
+            momentsOf(columnPairs, firstOf(columnMeans), secondOf(columnMeans), columnSquares, columnCoSquares);
+        bool upper = oneFiniteValue(above, columnPairs);
+        bool lower = oneFiniteValue(e, columnPairs);
+        if (upper || lower) holdOneValue(moments, upper ? above[0] : kNoValue, lower ? e[0] : kNoValue);
+        mergeMoments(block.columnErrorPairs, moments);
     }
     statistics.previousErrors.swap(statistics.rowErrors);
     statistics.previousCount = count;
@@ -465,6 +510,11 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     rowMoments.originalSquares = originalSquares;
     rowMoments.quantizedSquares = quantizedSquares;
     rowMoments.coSquares = coSquares;
+    bool oneOriginal = oneFiniteValue(s, count);
+    bool oneQuantized = oneFiniteValue(q, count);
+    if (oneOriginal || oneQuantized) {
+        holdOneValue(rowMoments, oneOriginal ? s[0] : kNoValue, oneQuantized ? q[0] : kNoValue);
+    }
     mergeMoments(block.moments, rowMoments);
 
     double tolerance = std::isnan(statistics.settings.tolerance) ? infinity : statistics.settings.tolerance;
@@ -569,6 +619,9 @@ Figures figuresOf(const StatisticsPart& part) {
     figures.stdRatio = std::sqrt(moments->quantizedSquares) / std::sqrt(moments->originalSquares);
     double ratio = part.largestDigitsRatio;  // 0: every s = q, 17 digits
     figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, -portableLog10(ratio));
+    // The mean's sum of logarithms rounds otherwise than the least one: where
+    // every cell has the same digits, it could fall below it by an ulp.
+    if (figures.digitsMean < figures.digitsMin) figures.digitsMean = figures.digitsMin;
     figures.errorAutocorrelationRow = correlationOf(part.rowErrorPairs);
     figures.errorAutocorrelationColumn = correlationOf(part.columnErrorPairs);
     figures.overToleranceFraction = static_cast<double>(part.overTolerance) / cells;
