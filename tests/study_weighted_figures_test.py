@@ -81,12 +81,14 @@ def write_logs(folder):
     broken = [f.copy() for f in fp16]
     broken[4][1, 2], broken[7][4, 5] = math.nan, math.inf
     broken[8][2, :3] = -original[8][2, :3]  # opposite signs
+    broken[9][0, 3] = math.nan  # in row 1, which --row-weights weighs 0
     # Errors of the values' last bits, far smaller than the values' sums' rounding.
     rng = np.random.default_rng(3)
     last_bits = [np.where(rng.random(f.shape) < 0.7, np.nextafter(f, np.where(rng.random(f.shape) < 0.5, -np.inf, np.inf)), f)
                  for f in original]
     for name, fields in (("original.log", original), ("fp16.log", fp16), ("bf16.log", [bf16(f) for f in original]),
-                         ("broken.log", broken), ("last_bits.log", last_bits)):
+                         ("broken.log", broken), ("last_bits.log", last_bits),
+                         ("frozen.log", [np.full(f.shape, 0.1) for f in original])):  # no spread, sums not exact
         write_log(os.path.join(folder, name), fields)
     # Block 1 outgrows the weights, block 2 has errors below 2^-1022 in most cells, block 3 one row.
     tall = [field(0), field(1, 10), field(2), field(3, 1)]
@@ -99,7 +101,9 @@ def write_logs(folder):
     write_log(os.path.join(folder, "one_row.log"), [field(k, 1) for k in range(3)])
     write_log(os.path.join(folder, "one_row_bf16.log"), [bf16(field(k, 1)) for k in range(3)])
     open(os.path.join(folder, "zero_first.txt"), "w").write("0\n1\n")
-    return ["fp16.log", "bf16.log", "broken.log", "last_bits.log"]
+    # The same weights times 2^1020: w * x would pass the largest double.
+    open(os.path.join(folder, "huge.txt"), "w").write("".join("%r\n" % math.ldexp(w, 1020) for w in WEIGHTS))
+    return ["fp16.log", "bf16.log", "broken.log", "last_bits.log", "frozen.log"]
 
 
 # ---- the figures, here ----------------------------------------------------
@@ -137,8 +141,10 @@ def chain_mean(rows, x):
 
 
 def moments(x, y, w):
-    """The weighted second moments of x and y and their co-moment, each about its own weighted mean."""
-    dx, dy = x - np.sum(w * x) / np.sum(w), y - np.sum(w * y) / np.sum(w)
+    """The weighted second moments of x and y and their co-moment, each about its own weighted mean (a
+    member of one value has no spread)."""
+    mean = lambda v: v[0] if len(v) and np.all(v == v[0]) else np.sum(w * v) / np.sum(w)
+    dx, dy = x - mean(x), y - mean(y)
     return np.sum(w * dx * dx), np.sum(w * dy * dy), np.sum(w * dx * dy)
 
 
@@ -258,6 +264,12 @@ def main():
                                             (["--latitudes", "-90:90", "--tolerance", "0"],
                                              {"option": "--latitudes", "first": -90, "last": 90}, 0)):
             table, _ = check_study(study, folder, runs, options, weights, tolerance, 1)
+            if options[0] == "--row-weights":  # only ratios of weights count: huge ones give the same figures
+                done = subprocess.run(study + ["-q", "--table", "-", "--row-weights", "huge.txt", "original.log"] + runs,
+                                      cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                      universal_newlines=True)
+                if done.stdout.splitlines()[1:] != ["\t".join(row.values()) for row in table]:
+                    failures.append("--row-weights times 2^1020: figures differ from the weights'")
             for row, before in zip(table, plain):  # what no weight changes stays as the plain study wrote it
                 changed = [name for name in before if name not in WEIGHTED and row[name] != before[name]]
                 if changed:
