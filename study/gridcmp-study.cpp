@@ -215,8 +215,11 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     }
     StudyVerdict verdict = judgeStudy(runs, options);
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
-    if (!options.quiet) writeDiagnostics(stderr, verdict);
     int status = written ? verdict.exitStatus : 2;
+    // A summary on standard error that could not be written is a study not
+    // done whole, though no message can say so.
+    if (outputOnStandardOutput && (std::fflush(stderr) != 0 || std::ferror(stderr))) status = 2;
+    if (!options.quiet) writeDiagnostics(stderr, verdict);
     auto standardOutputFailed = [&] {
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
         if (closed.output) {
