@@ -244,12 +244,11 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     if (writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
 
     // Only now, the summary written, are earlier outputs replaced; none when
-    // the study fails to be done whole (exit status 2).
-    for (int k = 0; k < kStudyOutputCount; ++k) {
-        if (!finishOutputFile(files[k], status != 2, &error)) {
-            sayError(error);
-            status = 2;
-        }
+    // the study fails to be done whole (exit status 2), and none when one of
+    // them cannot be.
+    if (!finishOutputFiles(files, kStudyOutputCount, status != 2, &error)) {
+        sayError(error);
+        status = 2;
     }
     return status;
 }
