@@ -12,6 +12,7 @@
 // only when the exit status is not 2: a study that could not be done whole
 // leaves every earlier output as it was.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -256,6 +257,9 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A pipe without a reader is an output that cannot be written: a message
+    // and exit status 2, not a death by signal with nothing said.
+    std::signal(SIGPIPE, SIG_IGN);
     // Before anything is opened: no output may take a closed standard
     // descriptor.
     ClosedStandardStreams closed;

@@ -29,7 +29,7 @@ void removeOnSignals() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM}) {
         struct sigaction current {};
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
         if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;

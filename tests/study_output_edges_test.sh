@@ -36,6 +36,17 @@ grep -q '"exit_status": 2' j.out || fail "summary to a closed standard error: th
 expect_status "summary to a full standard error" 2 $?
 kept "summary to a full standard error" t.tsv
 
+# A pipe without a reader: a message and exit status 2, not SIGPIPE.
+if command -v python3 >/dev/null; then
+  python3 -c '
+import os, subprocess, sys
+reader, writer = os.pipe()
+os.close(reader)
+sys.exit(subprocess.call(sys.argv[1:], stdout=writer) % 256)' "${study[@]}" original.log fp16.log 2>err
+  expect_status "a pipe without a reader" 2 $?
+  grep -q "cannot write to standard output: Broken pipe" err || fail "a pipe without a reader: $(cat err)"
+fi
+
 # A name longer than its folder allows is refused before anything is
 # compared, not by the last rename after the table was replaced.
 long=$(printf 'j%.0s' {1..256})
