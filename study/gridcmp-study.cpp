@@ -221,12 +221,20 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     // done whole, though no message can say so.
     if (outputOnStandardOutput && (std::fflush(stderr) != 0 || std::ferror(stderr))) status = 2;
     if (!options.quiet) writeDiagnostics(stderr, verdict);
+    // Standard output failed: said once, by the output on it if that has
+    // said so already, and with the reason of the write that failed (a
+    // failure that left only the stream's error flag has none).
     auto standardOutputFailed = [&] {
+        errno = 0;
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
+        int reason = errno != 0 ? errno : EIO;
+        for (int k = 0; k < kStudyOutputCount; ++k) {
+            if (files[k].toStandardOutput && files[k].broken) return true;
+        }
         if (closed.output) {
             std::fputs("gridcmp-study: cannot write to standard output: it is closed\n", stderr);
         } else {
-            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(reason));
         }
         return true;
     };

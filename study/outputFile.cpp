@@ -174,8 +174,8 @@ bool closeOutputFile(OutputFile& output, std::string* error) {
         errno = 0;
         if (std::fclose(output.out) != 0 && !failed) failed = errnoOr(EIO);
         output.out = nullptr;
-        output.broken = failed != 0;
     }
+    output.broken = failed != 0;
     if (failed) *error = cannotWriteOutput(output, std::strerror(failed));
     return !failed;
 }

@@ -29,7 +29,7 @@ struct OutputFile {
     std::string target;       // what is replaced: the destination, its symbolic links followed
     std::FILE* out = nullptr;
     bool toStandardOutput = false;  // "-"
-    bool broken = false;            // closing it failed: it is not whole
+    bool broken = false;            // closing it failed (and said so): it is not whole
     // The temporary file ("" when the output is written directly), in a
     // fixed buffer for the signal handler, and the next one it removes.
     char temporary[PATH_MAX] = {};

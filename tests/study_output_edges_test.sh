@@ -36,6 +36,12 @@ grep -q '"exit_status": 2' j.out || fail "summary to a closed standard error: th
 expect_status "summary to a full standard error" 2 $?
 kept "summary to a full standard error" t.tsv
 
+# Standard output full under the table: one message, with its reason.
+"${study[@]}" --table - original.log fp16.log >/dev/full 2>err
+expect_status "the table to a full standard output" 2 $?
+[ "$(grep -c 'cannot write' err)" = 1 ] && grep -q "cannot write the table to standard output: No space left on device" err ||
+  fail "the table to a full standard output: $(cat err)"
+
 # A pipe without a reader: a message and exit status 2, not SIGPIPE.
 if command -v python3 >/dev/null; then
   python3 -c '
