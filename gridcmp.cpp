@@ -10,6 +10,7 @@
 
 #include "compare/runComparison.h"
 #include "driver/messages.h"
+#include "platform/memoryReserve.h"
 #include "report/ReportWriter.h"
 #include "report/endMessage.h"
 
@@ -22,6 +23,13 @@ int main(int argc, char** argv) {
     }
     writeEchoLine(stdout, argv[1], argv[2]);
     std::fflush(stdout);
+    // With the reserve, running out of memory below is a message, never an
+    // abort for want of memory to throw std::bad_alloc in.
+    if (!holdMemoryReserve()) {
+        writeOutOfMemory(stdout);
+        std::fflush(stdout);
+        return 1;
+    }
 
     // Memory is taken only here, at the start of each log (its buffers) and
     // of the comparison: a system that cannot give it ends the report with a

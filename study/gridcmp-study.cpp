@@ -21,6 +21,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/memoryReserve.h"
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
 #include "study/cpuSlots.h"
@@ -268,6 +269,12 @@ int main(int argc, char** argv) {
     // A pipe without a reader is an output that cannot be written: a message
     // and exit status 2, not a death by signal with nothing said.
     std::signal(SIGPIPE, SIG_IGN);
+    // Running out of memory is then a message and exit status 2 wherever it
+    // happens, not an abort for want of memory to throw std::bad_alloc in.
+    if (!holdMemoryReserve()) {
+        std::fputs("gridcmp-study: out of memory\n", stderr);
+        return 2;
+    }
     // Before anything is opened: no output may take a closed standard
     // descriptor.
     ClosedStandardStreams closed;

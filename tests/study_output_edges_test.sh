@@ -22,7 +22,7 @@ expect_status() {  # CASE EXPECTED ACTUAL
 }
 kept() {  # CASE FILE: FILE still holds "earlier", and no temporary file is left
   [ "$(cat "$2")" = earlier ] || fail "$1: $2 was replaced"
-  ! ls -a | grep -q partial || fail "$1: left $(ls -a | grep partial)"
+  ! ls -a | grep -q -e partial -e kept || fail "$1: left $(ls -a | grep -e partial -e kept)"
 }
 
 # The summary goes to standard error when an output takes standard output;
