@@ -7,15 +7,23 @@
 // totals. Everything goes to standard output; the exit status is always 1.
 #include <cstdio>
 #include <new>
+#include <string>
 
 #include "compare/runComparison.h"
 #include "driver/messages.h"
 #include "platform/memoryReserve.h"
+#include "platform/standardStreams.h"
 #include "report/ReportWriter.h"
 #include "report/endMessage.h"
 
 int main(int argc, char** argv) {
     using namespace gridcmp;
+    // Before any log is opened, so that none takes a closed standard
+    // descriptor (/dev/stdin then reads as an empty file); without
+    // /dev/null, gridcmp goes on as it did.
+    ClosedStandardStreams closed;
+    std::string ignored;
+    holdClosedStandardStreams(&closed, &ignored);
     if (argc < 3) {
         writeUsage(stdout);
         std::fflush(stdout);

@@ -31,7 +31,7 @@
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
 #include "study/runRows.h"
-#include "study/standardStreams.h"
+#include "platform/standardStreams.h"
 #include "study/studyInputs.h"
 #include "study/studyOutputs.h"
 #include "study/studyReport.h"
