@@ -112,6 +112,20 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
         output.toStandardOutput = true;
         return true;
     }
+    // Standard error by another name (/dev/stderr, a file it was sent to) is
+    // written where it stands, through a descriptor of its own: replacing
+    // the file would send every later message to the unlinked one.
+    struct stat standardError;
+    if (destination != "-" && stat(destination.c_str(), &status) == 0 && fstat(STDERR_FILENO, &standardError) == 0 &&
+        status.st_dev == standardError.st_dev && status.st_ino == standardError.st_ino) {
+        int descriptor = dup(STDERR_FILENO);
+        output.out = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+        if (!output.out) {
+            *error = cannotWrite(destination, errno);
+            if (descriptor >= 0) close(descriptor);
+        }
+        return output.out != nullptr;
+    }
     if (stat(destination.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         if (!writableByOwner(status, destination, error)) return false;
         output.out = std::fopen(destination.c_str(), "w");

@@ -53,6 +53,17 @@ sys.exit(subprocess.call(sys.argv[1:], stdout=writer) % 256)' "${study[@]}" orig
   grep -q "cannot write to standard output: Broken pipe" err || fail "a pipe without a reader: $(cat err)"
 fi
 
+# An output that is standard error (by name, or the file it was sent to) is
+# written there, not replaced: the messages after it follow it in the file.
+head -n 100 fp16.log >cut.log
+for name in /dev/stderr e.txt; do
+  "${study[@]}" --table "$name" original.log cut.log >out 2>e.txt
+  expect_status "the table to standard error as $name" 1 $?
+  [ "$(head -n 1 e.txt | cut -f 1-2)" = "$(printf 'run\tblock')" ] && [ "$(grep -c '^cut.log' e.txt)" = 6 ] &&
+    grep -q '^gridcmp-study: cut.log: cut.log ended first' e.txt && grep -q '^cut.log ' out ||
+    fail "the table to standard error as $name: $(head -n 2 e.txt; tail -n 1 e.txt)"
+done
+
 # A name longer than its folder allows is refused before anything is
 # compared, not by the last rename after the table was replaced.
 long=$(printf 'j%.0s' {1..256})
