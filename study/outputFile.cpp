@@ -166,6 +166,10 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
     }
     // mkstemp makes it for its owner alone: it gets the mode of the file it
     // replaces, or that of any new file the user makes.
+    // Its owner and group too, where the system lets us give them (root;
+    // EPERM otherwise, and the file is the user's own, as any new one).
+    // Before the mode: a change of owner clears the set-id bits.
+    if (exists && fchown(descriptor, status.st_uid, status.st_gid) != 0) errno = 0;
     mode_t mask = umask(0);
     umask(mask);
     fchmod(descriptor, exists ? status.st_mode & 07777 : 0666 & ~mask);

@@ -9,7 +9,8 @@
 //
 // What is replaced is what the name leads to: a symbolic link stays, and the
 // file it points to is replaced (or made, where the link dangles). The new
-// file keeps the mode of the file it replaces. An existing file without its
+// file keeps the mode of the file it replaces, and its owner and group where
+// the system allows (root). An existing file without its
 // owner's write bit is refused, whoever runs the study (root too).
 //
 // A destination that is not a regular file (a device, a pipe) is written

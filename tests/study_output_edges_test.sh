@@ -64,6 +64,14 @@ for name in /dev/stderr e.txt; do
     fail "the table to standard error as $name: $(head -n 2 e.txt; tail -n 1 e.txt)"
 done
 
+# Root replacing another user's output keeps its owner, group and mode.
+if [ "$(id -u)" = 0 ]; then
+  echo earlier >owned.tsv && chown 65534:65534 owned.tsv && chmod 600 owned.tsv
+  "${study[@]}" --table owned.tsv original.log fp16.log >out 2>err
+  [ "$(stat -c '%u:%g %a' owned.tsv)" = "65534:65534 600" ] && [ "$(cat owned.tsv)" != earlier ] ||
+    fail "another user's table replaced by root: $(stat -c '%u:%g %a' owned.tsv)"
+fi
+
 # A name longer than its folder allows is refused before anything is
 # compared, not by the last rename after the table was replaced.
 long=$(printf 'j%.0s' {1..256})
