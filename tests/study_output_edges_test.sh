@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # gridcmp-study at the edges of its outputs: a summary that cannot be
 # written, standard output full or a pipe without a reader, outputs that are
-# standard error, names too long, a rename that fails at the end. Each case
-# says what it expects: the exit status, what standard error says, and that
-# no earlier output was replaced.
+# standard error, another user's file replaced by root, names too long, a
+# rename that fails at the end. Each case says what it expects: the exit
+# status, what standard error says, and that no earlier output was replaced.
 #
 #   study_output_edges_test.sh BUILD_DIR [EMULATOR...]
 set -u
