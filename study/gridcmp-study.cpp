@@ -12,6 +12,7 @@
 // only when the exit status is not 2: a study that could not be done whole
 // leaves every earlier output as it was.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/memoryReserve.h"
 #include "study/StudyOptions.h"
 #include "study/compareRun.h"
 #include "study/cpuSlots.h"
@@ -29,7 +31,7 @@
 #include "study/outputFile.h"
 #include "study/parallelRuns.h"
 #include "study/runRows.h"
-#include "study/standardStreams.h"
+#include "platform/standardStreams.h"
 #include "study/studyInputs.h"
 #include "study/studyOutputs.h"
 #include "study/studyReport.h"
@@ -215,14 +217,25 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     }
     StudyVerdict verdict = judgeStudy(runs, options);
     writeSummary(outputOnStandardOutput ? stderr : stdout, runs, verdict, options);
-    if (!options.quiet) writeDiagnostics(stderr, verdict);
     int status = written ? verdict.exitStatus : 2;
+    // A summary on standard error that could not be written is a study not
+    // done whole, though no message can say so.
+    if (outputOnStandardOutput && (std::fflush(stderr) != 0 || std::ferror(stderr))) status = 2;
+    if (!options.quiet) writeDiagnostics(stderr, verdict);
+    // Standard output failed: said once, by the output on it if that has
+    // said so already, and with the reason of the write that failed (a
+    // failure that left only the stream's error flag has none).
     auto standardOutputFailed = [&] {
+        errno = 0;
         if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return false;
+        int reason = errno != 0 ? errno : EIO;
+        for (int k = 0; k < kStudyOutputCount; ++k) {
+            if (files[k].toStandardOutput && files[k].broken) return true;
+        }
         if (closed.output) {
             std::fputs("gridcmp-study: cannot write to standard output: it is closed\n", stderr);
         } else {
-            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "gridcmp-study: cannot write to standard output: %s\n", std::strerror(reason));
         }
         return true;
     };
@@ -241,12 +254,11 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
     if (writtenAtEndOnStandardOutput && standardOutputFailed()) status = 2;
 
     // Only now, the summary written, are earlier outputs replaced; none when
-    // the study fails to be done whole (exit status 2).
-    for (int k = 0; k < kStudyOutputCount; ++k) {
-        if (!finishOutputFile(files[k], status != 2, &error)) {
-            sayError(error);
-            status = 2;
-        }
+    // the study fails to be done whole (exit status 2), and none when one of
+    // them cannot be.
+    if (!finishOutputFiles(files, kStudyOutputCount, status != 2, &error)) {
+        sayError(error);
+        status = 2;
     }
     return status;
 }
@@ -254,6 +266,15 @@ int study(int argc, char** argv, OutputFile* files, const ClosedStandardStreams&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A pipe without a reader is an output that cannot be written: a message
+    // and exit status 2, not a death by signal with nothing said.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Running out of memory is then a message and exit status 2 wherever it
+    // happens, not an abort for want of memory to throw std::bad_alloc in.
+    if (!holdMemoryReserve()) {
+        std::fputs("gridcmp-study: out of memory\n", stderr);
+        return 2;
+    }
     // Before anything is opened: no output may take a closed standard
     // descriptor.
     ClosedStandardStreams closed;

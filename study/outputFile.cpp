@@ -19,6 +19,7 @@ static_assert(std::atomic<OutputFile*>::is_always_lock_free, "the signal handler
 extern "C" void removeTemporariesAndDie(int signal) {
     for (OutputFile* output = firstTemporary.load(); output; output = output->nextTemporary.load()) {
         unlink(output->temporary);
+        if (output->kept[0]) unlink(output->kept);
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -28,7 +29,7 @@ void removeOnSignals() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM}) {
         struct sigaction current {};
         // A signal the caller ignores (a background job's SIGINT) stays ignored.
         if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
@@ -111,6 +112,20 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
         output.toStandardOutput = true;
         return true;
     }
+    // Standard error by another name (/dev/stderr, a file it was sent to) is
+    // written where it stands, through a descriptor of its own: replacing
+    // the file would send every later message to the unlinked one.
+    struct stat standardError;
+    if (destination != "-" && stat(destination.c_str(), &status) == 0 && fstat(STDERR_FILENO, &standardError) == 0 &&
+        status.st_dev == standardError.st_dev && status.st_ino == standardError.st_ino) {
+        int descriptor = dup(STDERR_FILENO);
+        output.out = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+        if (!output.out) {
+            *error = cannotWrite(destination, errno);
+            if (descriptor >= 0) close(descriptor);
+        }
+        return output.out != nullptr;
+    }
     if (stat(destination.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
         if (!writableByOwner(status, destination, error)) return false;
         output.out = std::fopen(destination.c_str(), "w");
@@ -126,9 +141,15 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
 
     // A short name of its own in the target's folder, whatever the length of
     // the target's (which may be as long as the system allows): the rename
-    // then stays within one file system.
+    // then stays within one file system. The target's own name must fit its
+    // folder, or only the rename at the end would find out.
     std::string::size_type slash = output.target.rfind('/');
     std::string folder = slash == std::string::npos ? "" : output.target.substr(0, slash + 1);
+    long nameMax = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (nameMax > 0 && output.target.size() - folder.size() > static_cast<std::size_t>(nameMax)) {
+        *error = cannotWrite(destination, ENAMETOOLONG);
+        return false;
+    }
     std::string path = folder + ".gridcmp-partial-XXXXXX";
     if (path.size() >= sizeof output.temporary) {
         *error = cannotWrite(destination, ENAMETOOLONG);
@@ -145,6 +166,10 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
     }
     // mkstemp makes it for its owner alone: it gets the mode of the file it
     // replaces, or that of any new file the user makes.
+    // Its owner and group too, where the system lets us give them (root;
+    // EPERM otherwise, and the file is the user's own, as any new one).
+    // Before the mode: a change of owner clears the set-id bits.
+    if (exists && fchown(descriptor, status.st_uid, status.st_gid) != 0) errno = 0;
     mode_t mask = umask(0);
     umask(mask);
     fchmod(descriptor, exists ? status.st_mode & 07777 : 0666 & ~mask);
@@ -167,8 +192,8 @@ bool closeOutputFile(OutputFile& output, std::string* error) {
         errno = 0;
         if (std::fclose(output.out) != 0 && !failed) failed = errnoOr(EIO);
         output.out = nullptr;
-        output.broken = failed != 0;
     }
+    output.broken = failed != 0;
     if (failed) *error = cannotWriteOutput(output, std::strerror(failed));
     return !failed;
 }
@@ -181,6 +206,79 @@ bool finishOutputFile(OutputFile& output, bool replace, std::string* error) {
     if (!renamed) *error = cannotWriteOutput(output, std::strerror(errno));
     if (!replace || !whole || !renamed) unlink(output.temporary);
     untrack(output);
+    return closed && renamed;
+}
+
+namespace {
+
+// Gives the target of `output`, where it exists, a second name beside its
+// temporary file's (".gridcmp-kept-" for ".gridcmp-partial-"). False, with
+// errno, when it exists and cannot be linked.
+bool keepReplaced(OutputFile& output) {
+    std::string kept = output.temporary;
+    std::string::size_type at = kept.rfind(".gridcmp-partial-");
+    kept.replace(at, std::strlen(".gridcmp-partial-"), ".gridcmp-kept-");
+    if (link(output.target.c_str(), kept.c_str()) != 0) return errno == ENOENT;
+    // Whole before the signal handler can see it.
+    std::memcpy(output.kept + 1, kept.c_str() + 1, kept.size());
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    output.kept[0] = kept[0];
+    return true;
+}
+
+void dropKept(OutputFile& output) {
+    if (output.kept[0]) unlink(output.kept);
+    output.kept[0] = '\0';
+}
+
+}  // namespace
+
+bool finishOutputFiles(OutputFile* outputs, int count, bool replace, std::string* error) {
+    bool closed = true;  // a failure to close said when it came is not said again
+    bool whole = true;
+    for (int k = 0; k < count; ++k) {
+        OutputFile& output = outputs[k];
+        if (!output.toStandardOutput && !closeOutputFile(output, error)) closed = false;
+        if (output.broken) whole = false;
+    }
+    bool renamed = true;
+    if (replace && whole) {
+        for (int k = 0; k < count && renamed; ++k) {
+            if (outputs[k].temporary[0] && !keepReplaced(outputs[k])) {
+                *error = cannotWriteOutput(outputs[k], std::strerror(errno));
+                renamed = false;
+            }
+        }
+        int done = 0;
+        for (; done < count && renamed; ++done) {
+            OutputFile& output = outputs[done];
+            if (!output.temporary[0]) continue;
+            if (std::rename(output.temporary, output.target.c_str()) != 0) {
+                *error = cannotWriteOutput(output, std::strerror(errno));
+                renamed = false;
+                break;
+            }
+        }
+        // The outputs before `done` with a temporary file were renamed: put
+        // back what they replaced when a later rename failed.
+        for (int k = 0; k < done; ++k) {
+            OutputFile& output = outputs[k];
+            if (!output.temporary[0]) continue;
+            output.temporary[0] = '\0';  // renamed: nothing to remove
+            if (renamed) continue;
+            if (!output.kept[0]) {
+                unlink(output.target.c_str());  // a new file
+            } else if (std::rename(output.kept, output.target.c_str()) == 0) {
+                output.kept[0] = '\0';
+            }
+        }
+    }
+    for (int k = 0; k < count; ++k) {
+        OutputFile& output = outputs[k];
+        dropKept(output);
+        if (output.temporary[0]) unlink(output.temporary);
+        untrack(output);
+    }
     return closed && renamed;
 }
 

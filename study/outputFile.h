@@ -9,7 +9,8 @@
 //
 // What is replaced is what the name leads to: a symbolic link stays, and the
 // file it points to is replaced (or made, where the link dangles). The new
-// file keeps the mode of the file it replaces. An existing file without its
+// file keeps the mode of the file it replaces, and its owner and group where
+// the system allows (root). An existing file without its
 // owner's write bit is refused, whoever runs the study (root too).
 //
 // A destination that is not a regular file (a device, a pipe) is written
@@ -29,15 +30,19 @@ struct OutputFile {
     std::string target;       // what is replaced: the destination, its symbolic links followed
     std::FILE* out = nullptr;
     bool toStandardOutput = false;  // "-"
-    bool broken = false;            // closing it failed: it is not whole
+    bool broken = false;            // closing it failed (and said so): it is not whole
     // The temporary file ("" when the output is written directly), in a
     // fixed buffer for the signal handler, and the next one it removes.
     char temporary[PATH_MAX] = {};
+    // While the outputs are replaced: a second name of the file replaced,
+    // which puts it back should a later rename fail ("" when none).
+    char kept[PATH_MAX] = {};
     std::atomic<OutputFile*> nextTemporary{nullptr};
 };
 
 // Opens the output `what` ("table") for writing. On failure (a read-only
-// file among them), `error` says why and nothing is left behind.
+// file among them, a name longer than its folder allows), `error` says why
+// and nothing is left behind.
 bool openOutputFile(OutputFile& output, const char* what, const std::string& destination, std::string* error);
 
 // Flushes and closes the output (standard output is only flushed); a file
@@ -49,6 +54,13 @@ bool closeOutputFile(OutputFile& output, std::string* error);
 // whole, renames its temporary file over its target; otherwise removes the
 // temporary file. On failure, `error` says why.
 bool finishOutputFile(OutputFile& output, bool replace, std::string* error);
+
+// finishOutputFile for `count` outputs as a group: when `replace` and every
+// one closed whole, each temporary file is renamed over its target, in
+// order; a rename that fails puts back the files renamed before it (each
+// replaced file keeps a second name until every rename is done; a new file
+// is removed). Otherwise no output is replaced. On failure, `error` says why.
+bool finishOutputFiles(OutputFile* outputs, int count, bool replace, std::string* error);
 
 // "cannot write the table out.tsv: REASON" (or "... to standard output").
 std::string cannotWriteOutput(const OutputFile& output, const std::string& reason);

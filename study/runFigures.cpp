@@ -116,6 +116,15 @@ const char* const kWeightedFigures[] = {"bias",      "rmse",      "nrmse",      
                                         "original_mean", "quantized_mean", "psnr", "std_ratio",
                                         "digits_mean", "absolute_mean_weighted", "relative_mean_weighted"};
 
+// The figures that count (cells, blocks, bits): integers in the JSON
+// summary, where every other figure reads back as a float.
+const char* const kCountFigures[] = {"blocks_paired",  "blocks_unpaired_original", "blocks_unpaired_quantized",
+                                     "blocks_left",    "cells_compared",           "zero_quantized",
+                                     "nonfinite_quantized", "nonfinite_original",  "nonfinite_cells",
+                                     "nonfinite_blocks", "zero_blocks",            "over_tolerance",
+                                     "bit_pairs",      "keepbits",                 "quantized_bits",
+                                     "bits_margin"};
+
 const RunFigure* find(const char* name) {
     for (const RunFigure& figure : kFigures) {
         if (std::strcmp(figure.name, name) == 0) return &figure;
@@ -126,6 +135,13 @@ const RunFigure* find(const char* name) {
 }  // namespace
 
 bool isRunFigure(const char* name) { return find(name) != nullptr; }
+
+bool isCountFigure(const char* name) {
+    for (const char* counted : kCountFigures) {
+        if (std::strcmp(counted, name) == 0) return true;
+    }
+    return false;
+}
 
 bool isWeightedFigure(const char* name) {
     for (const char* weighted : kWeightedFigures) {

@@ -12,6 +12,9 @@ namespace gridcmp {
 // Whether `name` is a run figure.
 bool isRunFigure(const char* name);
 
+// Whether the figure is a count (of cells, blocks or bits): a whole number.
+bool isCountFigure(const char* name);
+
 // Whether the figure takes the rows' weights, where there are any.
 bool isWeightedFigure(const char* name);
 

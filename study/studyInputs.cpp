@@ -27,10 +27,18 @@ std::string problemOf(const StudyOptions& given, bool standardInputClosed) {
     std::vector<Input> inputs;
     inputs.push_back({&given.original, false, {}});
     for (const std::string& quantized : given.quantized) inputs.push_back({&quantized, false, {}});
+    // Closed, standard input is held by /dev/null on descriptor 0: a log
+    // that is that file (/dev/stdin, /dev/fd/0, /dev/null itself) would read
+    // as an empty log, not as what was meant.
+    struct stat placeholder;
+    bool held = standardInputClosed && fstat(0, &placeholder) == 0;
     for (Input& input : inputs) {
         if (isStandardInput(*input.path) && standardInputClosed) return "- is standard input, which is closed";
         input.known = isStandardInput(*input.path) ? fstat(0, &input.status) == 0
                                                    : stat(input.path->c_str(), &input.status) == 0;
+        if (held && input.known && sameFile(input.status, placeholder)) {
+            return *input.path + " is standard input, which is closed";
+        }
     }
 
     for (std::size_t i = 0; i < inputs.size(); ++i) {

@@ -1,6 +1,8 @@
 #include "study/studyJson.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -42,13 +44,19 @@ struct JsonWriter {
     }
     // nan is null; an infinity a number too large for any double, which JSON
     // readers take for it (Python's float, pandas) or for the largest double.
+    // A whole number gets ".0" ("1.0", "-0.0"), so that readers take every
+    // figure for a float, as they do "1e+20": Python's json would read "1"
+    // as an int (and "-0" as 0), and pandas would make such a column int64.
     void number(double value) {
         if (std::isnan(value)) {
             null();
         } else if (std::isinf(value)) {
             std::fputs(value > 0 ? "1e999" : "-1e999", out);
         } else {
-            std::fprintf(out, "%.17g", value);
+            char text[32];
+            std::snprintf(text, sizeof text, "%.17g", value);
+            std::fputs(text, out);
+            if (!std::strpbrk(text, ".e")) std::fputs(".0", out);
         }
     }
     void integer(long long value) { std::fprintf(out, "%lld", value); }
@@ -131,7 +139,12 @@ void writeRun(JsonWriter& json, const RunSummary& run, const RunVerdict& verdict
     for (int i = 0; i < runFigureCount(); ++i) {
         if (!runFigureGiven(runFigureName(i), options)) continue;
         json.key(runFigureName(i));
-        json.number(runFigure(run, runFigureName(i)));
+        double value = runFigure(run, runFigureName(i));
+        if (isCountFigure(runFigureName(i)) && !std::isnan(value)) {
+            json.integer(static_cast<long long>(value));
+        } else {
+            json.number(value);
+        }
     }
     writeCell(json, "max_absolute_at", run.statistics.largestAbsolute.at, run.largestAbsoluteLabel);
     writeCell(json, "max_relative_at", run.statistics.largestRelative.at, run.largestRelativeLabel);

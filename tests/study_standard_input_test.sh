@@ -83,8 +83,10 @@ cat fp16.log | refused /dev/stdin - /dev/stdin fp32.log -
 cat fp16.log | refused /dev/stdin /dev/stdin original.log /dev/stdin /dev/stdin
 refused - /dev/fd/0 - fp32.log /dev/fd/0 <original.log
 refused - original.log - original.log <original.log
-"${study[@]}" original.log - <&- >out 2>err
-status=$?
-[ "$status" = 2 ] && grep -qF 'gridcmp-study: - is standard input, which is closed' err ||
-  { echo "- with standard input closed: exit status $status"; cat err; failed=1; }
+for name in - /dev/stdin /proc/self/fd/0; do
+  "${study[@]}" original.log "$name" <&- >out 2>err
+  status=$?
+  [ "$status" = 2 ] && grep -qF "gridcmp-study: $name is standard input, which is closed" err ||
+    { echo "$name with standard input closed: exit status $status"; cat err; failed=1; }
+done
 exit $failed

@@ -1,4 +1,4 @@
-#include "study/standardStreams.h"
+#include "platform/standardStreams.h"
 
 #include <cerrno>
 #include <cstring>

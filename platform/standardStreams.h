@@ -1,7 +1,8 @@
-// Standard input, output and error that the study was started without
+// Standard input, output and error that a program was started without
 // (`>&-`): each is held by /dev/null, opened so that reading descriptor 0,
-// or writing 1 or 2, fails. Otherwise the first file the study opens would
-// take the descriptor, and the summary would be written into the JSON file.
+// or writing 1 or 2, fails. Otherwise the first file the program opens
+// would take the descriptor: the study would write its summary into the
+// JSON file, gridcmp would read a log as standard input (/dev/stdin).
 #pragma once
 
 #include <string>
