@@ -56,7 +56,7 @@ int usageError(const std::string& error) {
 // `status`.
 int dropOutputs(OutputFile* files, int status) {
     std::string ignored;  // nothing is replaced: no rename can fail
-    for (int k = 0; k < kStudyOutputCount; ++k) finishOutputFile(files[k], false, &ignored);
+    finishOutputFiles(files, kStudyOutputCount, false, &ignored);
     return status;
 }
 

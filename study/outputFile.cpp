@@ -198,17 +198,6 @@ bool closeOutputFile(OutputFile& output, std::string* error) {
     return !failed;
 }
 
-bool finishOutputFile(OutputFile& output, bool replace, std::string* error) {
-    bool closed = output.toStandardOutput || closeOutputFile(output, error);
-    if (output.temporary[0] == '\0') return closed;
-    bool whole = closed && !output.broken;
-    bool renamed = !(replace && whole) || std::rename(output.temporary, output.target.c_str()) == 0;
-    if (!renamed) *error = cannotWriteOutput(output, std::strerror(errno));
-    if (!replace || !whole || !renamed) unlink(output.temporary);
-    untrack(output);
-    return closed && renamed;
-}
-
 namespace {
 
 // Gives the target of `output`, where it exists, a second name beside its

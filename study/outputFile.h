@@ -50,16 +50,12 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
 // says why ("cannot write the table out.tsv: ...").
 bool closeOutputFile(OutputFile& output, std::string* error);
 
-// Closes the output if it is still open and, when `replace` and it closed
-// whole, renames its temporary file over its target; otherwise removes the
-// temporary file. On failure, `error` says why.
-bool finishOutputFile(OutputFile& output, bool replace, std::string* error);
-
-// finishOutputFile for `count` outputs as a group: when `replace` and every
-// one closed whole, each temporary file is renamed over its target, in
+// Closes the `count` outputs that are still open and, when `replace` and
+// every one closed whole, renames each temporary file over its target, in
 // order; a rename that fails puts back the files renamed before it (each
 // replaced file keeps a second name until every rename is done; a new file
-// is removed). Otherwise no output is replaced. On failure, `error` says why.
+// is removed). Otherwise no output is replaced, and the temporary files are
+// removed. On failure, `error` says why.
 bool finishOutputFiles(OutputFile* outputs, int count, bool replace, std::string* error);
 
 // "cannot write the table out.tsv: REASON" (or "... to standard output").
