@@ -102,7 +102,7 @@ void Collector::blockCompleted(const BlockResult& result) {
     if (block.nonfiniteQuantized > 0) {
         if (summary.nonfiniteBlocks++ == 0) summary.firstNonfiniteLabel = result.label;
         summary.lastNonfiniteLabel = result.label;
-    } else if (block.nonfiniteCells == 0 && !std::isfinite(relative)) {
+    } else if (block.cells > 0 && block.nonfiniteCells == 0 && !std::isfinite(relative)) {  // not 0 / 0
         ++(block.zeroQuantized > 0 ? summary.zeroBlocks : summary.relativeOverflowBlocks);
     }
     if (block.zeroQuantized > 0 && block.zeroQuantized == kept.run.zeroQuantized) summary.firstZeroLabel = result.label;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +16,27 @@ namespace {
 // by the handler on any thread (so atomics, which must take no lock).
 std::atomic<OutputFile*> firstTemporary{nullptr};
 static_assert(std::atomic<OutputFile*>::is_always_lock_free, "the signal handler reads the list");
+static_assert(std::atomic<OutputFile::State>::is_always_lock_free, "the signal handler reads the state");
+
+// Puts back the file an output's rename replaced, by its second name (which
+// is then gone, whether the rename had happened or not); removes a new
+// file. Only what signal handlers may call.
+void putBackReplaced(OutputFile& output) {
+    if (output.kept[0]) {
+        rename(output.kept, output.target.c_str());
+        unlink(output.kept);  // where the rename had not happened: two names of one file
+        output.kept[0] = '\0';
+    } else if (!output.replacesFile) {
+        unlink(output.target.c_str());
+    }
+}
 
 extern "C" void removeTemporariesAndDie(int signal) {
     for (OutputFile* output = firstTemporary.load(); output; output = output->nextTemporary.load()) {
-        unlink(output->temporary);
+        // Interrupted while the outputs were replaced: those renamed are put
+        // back, as a failed rename would put them back.
+        if (output->state.load() == OutputFile::State::renamed) putBackReplaced(*output);
+        if (output->temporary[0]) unlink(output->temporary);
         if (output->kept[0]) unlink(output->kept);
     }
     std::signal(signal, SIG_DFL);
@@ -91,6 +109,15 @@ bool writableByOwner(const struct stat& status, const std::string& destination, 
     return false;
 }
 
+// Whether `status` is the file open on `descriptor` for writing: a closed
+// standard descriptor, held by /dev/null for reading, writes to nothing.
+bool isWrittenStream(int descriptor, const struct stat& status) {
+    struct stat open;
+    int flags = fcntl(descriptor, F_GETFL);
+    return flags != -1 && (flags & O_ACCMODE) != O_RDONLY && fstat(descriptor, &open) == 0 &&
+           open.st_dev == status.st_dev && open.st_ino == status.st_ino;
+}
+
 }  // namespace
 
 std::string cannotWriteOutput(const OutputFile& output, const std::string& reason) {
@@ -103,11 +130,9 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
     output.destination = destination;
     // Standard output by another name (/dev/stdout, a file it was sent to)
     // is standard output: replacing the file would take the summary's place.
-    struct stat status, standardOutput;
-    bool isStandardOutput = destination != "-" && stat(destination.c_str(), &status) == 0 &&
-                            fstat(STDOUT_FILENO, &standardOutput) == 0 && status.st_dev == standardOutput.st_dev &&
-                            status.st_ino == standardOutput.st_ino;
-    if (destination == "-" || isStandardOutput) {
+    struct stat status;
+    bool named = destination != "-" && stat(destination.c_str(), &status) == 0;
+    if (destination == "-" || (named && isWrittenStream(STDOUT_FILENO, status))) {
         output.out = stdout;
         output.toStandardOutput = true;
         return true;
@@ -115,9 +140,7 @@ bool openOutputFile(OutputFile& output, const char* what, const std::string& des
     // Standard error by another name (/dev/stderr, a file it was sent to) is
     // written where it stands, through a descriptor of its own: replacing
     // the file would send every later message to the unlinked one.
-    struct stat standardError;
-    if (destination != "-" && stat(destination.c_str(), &status) == 0 && fstat(STDERR_FILENO, &standardError) == 0 &&
-        status.st_dev == standardError.st_dev && status.st_ino == standardError.st_ino) {
+    if (named && isWrittenStream(STDERR_FILENO, status)) {
         int descriptor = dup(STDERR_FILENO);
         output.out = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
         if (!output.out) {
@@ -200,24 +223,25 @@ bool closeOutputFile(OutputFile& output, std::string* error) {
 
 namespace {
 
-// Gives the target of `output`, where it exists, a second name beside its
-// temporary file's (".gridcmp-kept-" for ".gridcmp-partial-"). False, with
-// errno, when it exists and cannot be linked.
-bool keepReplaced(OutputFile& output) {
+// Gives the target of `output` a second name beside its temporary file's
+// (".gridcmp-kept-" for ".gridcmp-partial-"), by which it can be put back,
+// and notes whether there is a file to replace. Where the system gives no
+// second name (a file system without hard links, another user's file where
+// links to it are protected), the output is replaced without one, as a
+// rename alone replaces it.
+void keepReplaced(OutputFile& output) {
     std::string kept = output.temporary;
     std::string::size_type at = kept.rfind(".gridcmp-partial-");
     kept.replace(at, std::strlen(".gridcmp-partial-"), ".gridcmp-kept-");
-    if (link(output.target.c_str(), kept.c_str()) != 0) return errno == ENOENT;
+    if (link(output.target.c_str(), kept.c_str()) != 0) {
+        output.replacesFile = errno != ENOENT;
+        return;
+    }
+    output.replacesFile = true;
     // Whole before the signal handler can see it.
     std::memcpy(output.kept + 1, kept.c_str() + 1, kept.size());
     std::atomic_signal_fence(std::memory_order_seq_cst);
     output.kept[0] = kept[0];
-    return true;
-}
-
-void dropKept(OutputFile& output) {
-    if (output.kept[0]) unlink(output.kept);
-    output.kept[0] = '\0';
 }
 
 }  // namespace
@@ -232,39 +256,33 @@ bool finishOutputFiles(OutputFile* outputs, int count, bool replace, std::string
     }
     bool renamed = true;
     if (replace && whole) {
-        for (int k = 0; k < count && renamed; ++k) {
-            if (outputs[k].temporary[0] && !keepReplaced(outputs[k])) {
-                *error = cannotWriteOutput(outputs[k], std::strerror(errno));
-                renamed = false;
-            }
+        for (int k = 0; k < count; ++k) {
+            if (outputs[k].temporary[0]) keepReplaced(outputs[k]);
         }
         int done = 0;
-        for (; done < count && renamed; ++done) {
+        for (; done < count; ++done) {
             OutputFile& output = outputs[done];
             if (!output.temporary[0]) continue;
+            output.state.store(OutputFile::State::renamed);  // a signal from here on puts it back
             if (std::rename(output.temporary, output.target.c_str()) != 0) {
+                output.state.store(OutputFile::State::writing);
                 *error = cannotWriteOutput(output, std::strerror(errno));
                 renamed = false;
                 break;
             }
-        }
-        // The outputs before `done` with a temporary file were renamed: put
-        // back what they replaced when a later rename failed.
-        for (int k = 0; k < done; ++k) {
-            OutputFile& output = outputs[k];
-            if (!output.temporary[0]) continue;
             output.temporary[0] = '\0';  // renamed: nothing to remove
-            if (renamed) continue;
-            if (!output.kept[0]) {
-                unlink(output.target.c_str());  // a new file
-            } else if (std::rename(output.kept, output.target.c_str()) == 0) {
-                output.kept[0] = '\0';
-            }
+        }
+        // A rename failed: put back what the outputs renamed before it
+        // replaced.
+        for (int k = 0; k < done && !renamed; ++k) {
+            if (outputs[k].state.load() == OutputFile::State::renamed) putBackReplaced(outputs[k]);
         }
     }
+    for (int k = 0; k < count; ++k) outputs[k].state.store(OutputFile::State::finished);
     for (int k = 0; k < count; ++k) {
         OutputFile& output = outputs[k];
-        dropKept(output);
+        if (output.kept[0]) unlink(output.kept);
+        output.kept[0] = '\0';
         if (output.temporary[0]) unlink(output.temporary);
         untrack(output);
     }

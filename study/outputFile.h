@@ -35,8 +35,13 @@ struct OutputFile {
     // fixed buffer for the signal handler, and the next one it removes.
     char temporary[PATH_MAX] = {};
     // While the outputs are replaced: a second name of the file replaced,
-    // which puts it back should a later rename fail ("" when none).
+    // which puts it back should a later rename fail or a signal come ("" when
+    // none); whether there was a file to replace; whether the temporary file
+    // has been renamed over it (read by the signal handler).
     char kept[PATH_MAX] = {};
+    bool replacesFile = false;
+    enum class State { writing, renamed, finished };
+    std::atomic<State> state{State::writing};
     std::atomic<OutputFile*> nextTemporary{nullptr};
 };
 

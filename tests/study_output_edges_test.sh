@@ -64,12 +64,27 @@ for name in /dev/stderr e.txt; do
     fail "the table to standard error as $name: $(head -n 2 e.txt; tail -n 1 e.txt)"
 done
 
-# Root replacing another user's output keeps its owner, group and mode.
+# /dev/null as an output while standard error is closed (and held by
+# /dev/null for reading) is /dev/null, not standard error.
+"${study[@]}" -q --table /dev/null original.log fp16.log >out 2>&-
+expect_status "the table to /dev/null, standard error closed" 0 $?
+
+# Root replacing another user's output keeps its owner, group and mode; a
+# user replacing root's file in a folder of their own does so though the
+# system protects hard links to it (no second name to put it back by).
 if [ "$(id -u)" = 0 ]; then
   echo earlier >owned.tsv && chown 65534:65534 owned.tsv && chmod 600 owned.tsv
   "${study[@]}" --table owned.tsv original.log fp16.log >out 2>err
   [ "$(stat -c '%u:%g %a' owned.tsv)" = "65534:65534 600" ] && [ "$(cat owned.tsv)" != earlier ] ||
     fail "another user's table replaced by root: $(stat -c '%u:%g %a' owned.tsv)"
+  if command -v setpriv >/dev/null && [ "$(cat /proc/sys/fs/protected_hardlinks 2>/dev/null)" = 1 ]; then
+    mkdir theirs && cp original.log fp16.log theirs/ && echo earlier >theirs/t.tsv
+    chown -R 65534 theirs && chown 0 theirs/t.tsv && chmod 644 theirs/t.tsv && chmod o+rx "$work"
+    (cd theirs && setpriv --reuid=65534 --regid=65534 --clear-groups "${study[@]}" -q --table t.tsv original.log \
+      fp16.log >/dev/null 2>../err)
+    expect_status "root's table replaced in a user's folder" 0 $?
+    [ "$(cat theirs/t.tsv)" != earlier ] || fail "root's table replaced in a user's folder: $(cat err)"
+  fi
 fi
 
 # A name longer than its folder allows is refused before anything is
