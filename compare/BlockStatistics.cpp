@@ -231,10 +231,7 @@ RowErrors errorsOfRow(const double* s, const double* q, const double* absolute, 
     return RowErrors{digits, largestRatio, difference, over};
 }
 
-// Whether the `count` values are one finite value. Its mean is then that
-// value and its squares of deviations 0, which the rounding of its sum
-// would leave a little off (a frozen field then had a spread). Stops at the
-// first value that differs, so costs nothing where values vary.
+// Whether the `count` values are one finite value.
 bool oneFiniteValue(const double* x, int count) {
     if (count == 0 || !(std::fabs(x[0]) < HUGE_VAL)) return false;
     int i = 1;
@@ -242,17 +239,26 @@ bool oneFiniteValue(const double* x, int count) {
     return i == count;
 }
 
-// Moments whose first members are all `x`, or whose second are all `y`
-// (nan: not so): that member's mean is its value, its squares and the
-// co-squares 0.
-void holdOneValue(Moments& moments, double x, double y) {
-    if (!std::isnan(x)) {
-        moments.originalMean = x;
+// A member of the moments (`x`, the first members of `count` pairs, or `y`,
+// the second) whose values are all one finite value has that value for its
+// mean and no squares of deviations, which the rounding of its sum would
+// leave a little off (a frozen field then had a spread, and a row's single
+// pair of errors of different sizes a mean lost to cancellation). Only a
+// member whose squares are as small as that rounding could leave them is
+// looked at value by value: a constant member's mean is off by at most about
+// count * 2^-53 of its value, its squares by count^3 * 2^-106 of its
+// square, far below count * 2^-40 of it for rows as wide as a block's.
+void holdConstantMembers(Moments& moments, const double* x, const double* y, int count) {
+    auto nearlyFlat = [count](double squares, double mean) { return squares <= count * mean * mean * 0x1p-40; };
+    bool first = nearlyFlat(moments.originalSquares, moments.originalMean) && oneFiniteValue(x, count);
+    bool second = nearlyFlat(moments.quantizedSquares, moments.quantizedMean) && oneFiniteValue(y, count);
+    if (first) {
+        moments.originalMean = x[0];
         moments.originalSquares = 0.0;
         moments.coSquares = 0.0;
     }
-    if (!std::isnan(y)) {
-        moments.quantizedMean = y;
+    if (second) {
+        moments.quantizedMean = y[0];
         moments.quantizedSquares = 0.0;
         moments.coSquares = 0.0;
     }
@@ -329,17 +335,13 @@ void addErrorPairs(BlockStatistics& statistics, int count, double difference) {
     }
     if (rowPairs > 0) {
         Moments moments = momentsOf(rowPairs, firstOf(rowMeans), secondOf(rowMeans), rowSquares, rowCoSquares);
-        bool left = oneFiniteValue(e, rowPairs);
-        bool right = oneFiniteValue(e + 1, rowPairs);
-        if (left || right) holdOneValue(moments, left ? e[0] : kNoValue, right ? e[1] : kNoValue);
+        holdConstantMembers(moments, e, e + 1, rowPairs);
         mergeMoments(block.rowErrorPairs, moments);
     }
     if (columnPairs > 0) {
         Moments moments =
             momentsOf(columnPairs, firstOf(columnMeans), secondOf(columnMeans), columnSquares, columnCoSquares);
-        bool upper = oneFiniteValue(above, columnPairs);
-        bool lower = oneFiniteValue(e, columnPairs);
-        if (upper || lower) holdOneValue(moments, upper ? above[0] : kNoValue, lower ? e[0] : kNoValue);
+        holdConstantMembers(moments, above, e, columnPairs);
         mergeMoments(block.columnErrorPairs, moments);
     }
     statistics.previousErrors.swap(statistics.rowErrors);
@@ -510,11 +512,7 @@ void addRowStatistics(BlockStatistics& statistics, const double* s, const double
     rowMoments.originalSquares = originalSquares;
     rowMoments.quantizedSquares = quantizedSquares;
     rowMoments.coSquares = coSquares;
-    bool oneOriginal = oneFiniteValue(s, count);
-    bool oneQuantized = oneFiniteValue(q, count);
-    if (oneOriginal || oneQuantized) {
-        holdOneValue(rowMoments, oneOriginal ? s[0] : kNoValue, oneQuantized ? q[0] : kNoValue);
-    }
+    holdConstantMembers(rowMoments, s, q, count);
     mergeMoments(block.moments, rowMoments);
 
     double tolerance = std::isnan(statistics.settings.tolerance) ? infinity : statistics.settings.tolerance;
