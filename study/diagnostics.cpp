@@ -140,6 +140,11 @@ FirstNonfinite firstOfKind(const RunSummary& run, long long StatisticsPart::*cou
 }
 
 
+// "original nan from LABEL": why every run fails for the original.
+std::string originalVerdict(const FirstNonfinite& first) {
+    return std::string("original ") + nonfiniteWord(first.value) + " from " + shownLabel(first.label);
+}
+
 // The first original value of nan or inf that any run met, by its line in
 // the original log; its cell nullptr when none did.
 FirstNonfinite earliestNonfiniteOriginal(const std::vector<RunSummary>& runs) {
@@ -189,9 +194,7 @@ std::vector<Diagnostic> originalDiagnostics(const std::vector<RunSummary>& runs,
                                      (replaced ? "the gates on nonfinite_original decide"
                                                : "every run fails for it, whatever its quantized values"),
                                  cells, cell.line);
-        out.push_back(replaced ? broken
-                               : failing(broken, 1, std::string("original ") + nonfiniteWord(first.value) +
-                                                        " from " + shownLabel(first.label)));
+        out.push_back(replaced ? broken : failing(broken, 1, originalVerdict(first)));
     }
     long long carriageReturnLine = 0;
     long long unterminatedLine = 0;
@@ -484,7 +487,7 @@ StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions&
         FirstNonfinite met = firstNonfiniteOriginal(run);
         for (Reason& reason : judged.reasons) {
             if (met.cell && std::strcmp(reason.kind, "nonfinite_original") == 0) {
-                reason.verdict = std::string("original ") + nonfiniteWord(met.value) + " from " + shownLabel(met.label);
+                reason.verdict = originalVerdict(met);
             }
         }
         addReasons(judged.reasons, judged.diagnostics);

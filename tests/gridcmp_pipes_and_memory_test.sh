@@ -42,10 +42,12 @@ else
   # Below about 6 MB the system's loader fails before gridcmp starts (exit
   # status 127, nothing on standard output); just above that, finely, where
   # too little was left even to throw std::bad_alloc in.
+  ends=
   for kb in $(seq 4000 20 9000) $(seq 10000 1000 26000); do
     out=$( (ulimit -v "$kb"; "${gridcmp[@]}" "$examples/original.log" "$examples/quantized.log") 2>err)
     status=$?
     [ "$status" = 127 ] && [ -z "$out" ] && continue
+    [ "$out" = "$full" ] && ends="$ends whole" || ends="$ends short"
     if [ "$status" != 1 ] || [ -s err ]; then
       echo "ulimit -v $kb: exit status $status, standard error: $(head -c 200 err)"
       failed=1
@@ -56,5 +58,7 @@ else
       failed=1
     fi
   done
+  # The limits must reach from too little to enough, or the test tests nothing.
+  case "$ends" in *short*whole*) ;; *) echo "memory limits: not from too little to enough:$ends"; failed=1 ;; esac
 fi
 exit $failed
