@@ -618,7 +618,8 @@ Figures figuresOf(const StatisticsPart& part) {
     figures.psnr = 20.0 * portableLog10(range) - 10.0 * portableLog10(squares);
     figures.stdRatio = std::sqrt(moments->quantizedSquares) / std::sqrt(moments->originalSquares);
     double ratio = part.largestDigitsRatio;  // 0: every s = q, 17 digits
-    figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, 0.0 - portableLog10(ratio));  // 0, not -0, where the ratio is 1
+    // 0 - log10: 0, not -0, where the ratio is 1.
+    figures.digitsMin = part.cells == 0 || std::isnan(ratio) ? std::nan("") : std::fmin(17.0, 0.0 - portableLog10(ratio));
     // The mean's sum of logarithms rounds otherwise than the least one: where
     // every cell has the same digits, it could fall below it by an ulp.
     if (figures.digitsMean < figures.digitsMin) figures.digitsMean = figures.digitsMin;

@@ -486,9 +486,7 @@ StudyVerdict judgeStudy(const std::vector<RunSummary>& runs, const StudyOptions&
         addReasons(judged.reasons, verdict.original);
         FirstNonfinite met = firstNonfiniteOriginal(run);
         for (Reason& reason : judged.reasons) {
-            if (met.cell && std::strcmp(reason.kind, "nonfinite_original") == 0) {
-                reason.verdict = originalVerdict(met);
-            }
+            if (met.cell && std::strcmp(reason.kind, "nonfinite_original") == 0) reason.verdict = originalVerdict(met);
         }
         addReasons(judged.reasons, judged.diagnostics);
         // The first reason is the one the exit status tells.
